@@ -1,0 +1,106 @@
+#include "Text.h"
+
+#include <cmath>
+#include <cstdio>
+
+namespace text {
+
+namespace {
+bool isContinuation(unsigned char c) { return (c & 0xC0) == 0x80; }
+}  // namespace
+
+size_t length(std::string_view s) {
+    size_t n = 0;
+    for (unsigned char c : s) n += !isContinuation(c);
+    return n;
+}
+
+size_t byteOffset(std::string_view s, size_t chars) {
+    size_t i = 0;
+    while (i < s.size() && chars > 0) {
+        ++i;
+        while (i < s.size() && isContinuation((unsigned char)s[i])) ++i;
+        --chars;
+    }
+    return i;
+}
+
+std::string left(std::string_view s, size_t chars) { return std::string(s.substr(0, byteOffset(s, chars))); }
+
+std::string right(std::string_view s, size_t chars) {
+    size_t len = length(s);
+    if (chars >= len) return std::string(s);
+    return std::string(s.substr(byteOffset(s, len - chars)));
+}
+
+std::string sub(std::string_view s, size_t start0, size_t chars) {
+    size_t from = byteOffset(s, start0);
+    std::string_view rest = s.substr(from);
+    return std::string(rest.substr(0, byteOffset(rest, chars)));
+}
+
+std::string fit(std::string_view s, size_t chars) {
+    // Pure ASCII fast path: byte count equals character count.
+    size_t len = length(s);
+    if (len == chars) return std::string(s);
+    if (len > chars) return left(s, chars);
+    std::string out(s);
+    out.append(chars - len, ' ');
+    return out;
+}
+
+std::string padLeft(std::string_view s, size_t chars, char fill) {
+    size_t len = length(s);
+    if (len >= chars) return left(s, chars);
+    return std::string(chars - len, fill) + std::string(s);
+}
+
+std::string rtrim(std::string_view s) {
+    size_t end = s.size();
+    while (end > 0 && s[end - 1] == ' ') --end;
+    return std::string(s.substr(0, end));
+}
+
+std::string ltrim(std::string_view s) {
+    size_t b = 0;
+    while (b < s.size() && s[b] == ' ') ++b;
+    return std::string(s.substr(b));
+}
+
+namespace {
+// Latin-1 supplement letters are two bytes, C3 xx; upper/lower differ by 0x20 in xx.
+std::string changeCase(std::string_view s, bool toUpper) {
+    std::string out(s);
+    for (size_t i = 0; i < out.size(); ++i) {
+        unsigned char c = out[i];
+        if (c < 0x80) {
+            if (toUpper && c >= 'a' && c <= 'z') out[i] = char(c - 32);
+            if (!toUpper && c >= 'A' && c <= 'Z') out[i] = char(c + 32);
+        } else if (c == 0xC3 && i + 1 < out.size()) {
+            unsigned char d = out[i + 1];
+            if (toUpper && d >= 0xA0 && d <= 0xBE && d != 0xB7) out[i + 1] = char(d - 0x20);
+            if (!toUpper && d >= 0x80 && d <= 0x9E && d != 0x97) out[i + 1] = char(d + 0x20);
+            ++i;
+        }
+    }
+    return out;
+}
+}  // namespace
+
+std::string upper(std::string_view s) { return changeCase(s, true); }
+std::string lower(std::string_view s) { return changeCase(s, false); }
+
+std::string formatNumber(double n, int width, int decimals) {
+    if (width <= 0) return "";
+    if (decimals < 0) decimals = 0;
+    if (!std::isfinite(n)) return std::string(size_t(width), '*');
+    char buf[512];
+    int len = std::snprintf(buf, sizeof buf, "%*.*f", width, decimals, n);
+    if (len < 0 || len > width) return std::string(size_t(width), '*');
+    std::string s(buf, size_t(len));
+    if (s.find_first_not_of(" -0.") == std::string::npos && s.find('-') != std::string::npos)
+        s = std::string(buf, size_t(len)).replace(s.find('-'), 1, " ");  // no "-0.00"
+    return s;
+}
+
+}  // namespace text
