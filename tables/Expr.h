@@ -6,6 +6,8 @@
 // (ExprEval, with the function library in ExprFunctions). Compile errors carry a code,
 // the 0-based byte position and the offending fragment; evaluation errors go through the
 // error handler and unwind as ErrorException (subsystem "BASE").
+#include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <set>
@@ -15,13 +17,13 @@
 #include "Error.h"
 #include "Value.h"
 
-// Field reference inside a compiled expression: the area is resolved by the host and the
-// field position is cached per table structure, so that repeated evaluation does not look
-// names up.
+// Field reference inside a compiled expression: the area is resolved by the host, which
+// caches the field position under the open table's stamp (unique per open, never reused),
+// so that repeated evaluation does not look names up.
 struct FieldRef {
     std::string alias;  // upper case; "" = the current work area
     std::string name;   // upper case
-    mutable const void* cachedStructure = nullptr;
+    mutable uint64_t cachedStamp = 0;
     mutable int cachedPos = 0;
 };
 
