@@ -1,0 +1,39 @@
+#pragma once
+// Fixture for engine tests: a clean layer with the memory driver registered, every error
+// record collected instead of shown.
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "TableLayer.h"
+#include "arrayRdd.h"
+
+class EngineTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        arrayRddRegister();
+        arrayRddResetForTests(false);
+        // Registration is once per process; re-initialise the registry for each test.
+        RddFuncTable t;
+        ARRAYRDD_GETFUNCTABLE(t, rddFind("ARRAYRDD")->id);
+        t.init();
+        tableSettings() = TableSettings{};
+        NETERR(false);
+    }
+    void TearDown() override { DBCLOSEALL(); }
+
+    // A table "name" with one numeric field N holding 1..count, left open exclusively.
+    void makeNumbered(const std::string& name, int count) {
+        ASSERT_TRUE(DBCREATE(name, {{"n", 'N', 5, 0}}, "ARRAYRDD", true));
+        for (int i = 1; i <= count; ++i) {
+            DBAPPEND();
+            FIELDPUT(1, Value(i));
+        }
+    }
+
+    std::vector<ErrorRecord> errors;
+    ScopedErrorHandler handler{[this](const ErrorRecord& r) {
+        errors.push_back(r);
+        return ErrorAction::Default;
+    }};
+};
