@@ -163,6 +163,7 @@ bool convertForField(const FieldDesc& f, const Value& v, Value& out, const std::
 struct Pending {
     MemoryOrder* order;
     std::optional<Value> oldKey;
+    bool forBefore = false;
     Value newKey;
     bool forNow = false;
 };
@@ -171,7 +172,7 @@ template <class Touches>
 std::vector<Pending> oldKeys(AreaState& s, Touches touches) {
     std::vector<Pending> p;
     for (auto& o : s.table->orders)
-        if (touches(*o)) p.push_back({o.get(), evalKey(*o), Value(), false});
+        if (touches(*o)) p.push_back({o.get(), evalKey(*o), evalFor(*o), Value(), false});
     return p;
 }
 
@@ -187,7 +188,7 @@ void applyKeys(AreaState& s, std::vector<Pending>& p, const std::function<void()
         undo();
         throw;
     }
-    for (auto& e : p) MODIFYINDEX(s, *e.order, s.recNo, e.newKey, e.forNow, e.oldKey);
+    for (auto& e : p) MODIFYINDEX(s, *e.order, s.recNo, e.newKey, e.forNow, e.oldKey, e.forBefore);
 }
 
 bool AR_PUTVALUE(Area& a, int field, const Value& v) {
@@ -396,7 +397,7 @@ bool AR_APPEND(Area& a, bool) {
     NETERR(false);
     goToRecord(s, s.table->count());
     std::vector<Pending> pending;
-    for (auto& o : s.table->orders) pending.push_back({o.get(), std::nullopt, Value(), false});
+    for (auto& o : s.table->orders) pending.push_back({o.get(), std::nullopt, false, Value(), false});
     applyKeys(s, pending, [&] {
         s.table->records->pop_back();
         s.table->info.resize(s.table->records->size());

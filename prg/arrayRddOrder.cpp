@@ -71,17 +71,20 @@ std::optional<size_t> findRecord(const OrderEntries& e, const Value& key, long r
 }  // namespace
 
 void MODIFYINDEX(AreaState& s, MemoryOrder& o, long rec, const Value& newKey, bool forNow,
-                 const std::optional<Value>& oldKey) {
+                 const std::optional<Value>& oldKey, bool forBefore) {
     bool changed = !oldKey || !(newKey == *oldKey);
+    // A record that comes back into the condition with an unchanged key (a recall under
+    // "!deleted()") needs its entry again, so the condition before the change counts too.
+    bool had = oldKey && forBefore;
     bool removed = false, inserted = false;
     size_t insertedAt = 0;
-    if (oldKey && (!forNow || changed)) {
+    if (had && (!forNow || changed)) {
         if (auto pos = findRecord(o.entries, *oldKey, rec)) {
             o.entries.erase(*pos);
             removed = true;
         }
     }
-    if (forNow && changed) {
+    if (forNow && (changed || !had)) {
         // After the last entry whose key is <= the new key: equal keys keep insertion order.
         insertedAt = o.entries.partitionPoint(
             [&](const OrderEntry& x) { return compareFull(x.key, newKey) <= 0; });

@@ -100,9 +100,9 @@ int compareFull(const Value& a, const Value& b);           // total order of ful
 Value evalKey(const MemoryOrder& o);
 bool evalFor(const MemoryOrder& o);
 // Applies one record change to an order: `newKey`/`forNow` evaluated after the change,
-// `oldKey` before it (absent for a new record).
+// `oldKey`/`forBefore` before it (`oldKey` absent for a new record).
 void MODIFYINDEX(AreaState& s, MemoryOrder& o, long rec, const Value& newKey, bool forNow,
-                 const std::optional<Value>& oldKey);
+                 const std::optional<Value>& oldKey, bool forBefore = false);
 // First or last entry inside the current order's scope: [first, end) positions.
 void SEEKSCOPE(AreaState& s, size_t& first, size_t& end);
 long currentEntryPos(AreaState& s);  // 1-based, 0 when the current record has no entry
