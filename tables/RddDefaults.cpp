@@ -80,6 +80,11 @@ bool defaultRecNo(Area& a, long& out) {
     out = long(id.num());
     return true;
 }
+// Without an order list the area is in natural order.
+bool defaultOrdListClear(Area& a) {
+    OrderListInfo info{"", Value(0), Value()};
+    return a.rdd->funcs.ordListFocus(a, info);
+}
 bool failFlag(Area&, bool&) { return false; }
 bool failValue(Area&, Value&) { return false; }
 bool failLong(Area&, long&) { return false; }
@@ -122,7 +127,7 @@ void rddFillDefaults(RddFuncTable& t) {
     if (!t.info) t.info = failInfo;
     if (!t.flush) t.flush = ok;
     if (!t.ordListAdd) t.ordListAdd = failList;
-    if (!t.ordListClear) t.ordListClear = ok;
+    if (!t.ordListClear) t.ordListClear = defaultOrdListClear;
     if (!t.ordListFocus) t.ordListFocus = failList;
     if (!t.ordCreate) t.ordCreate = [](Area&, const OrderCreateInfo&) { return false; };
     if (!t.ordInfo) t.ordInfo = failOrdInfo;
