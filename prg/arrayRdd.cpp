@@ -133,6 +133,23 @@ bool AR_GETVALUE(Area& a, int field, Value& out) {
     return true;
 }
 
+// Rounds `v` to `dec` decimals and tells whether its text (sign, digits, point and
+// decimals) fits in `len` characters.
+bool fitsNumeric(double v, int len, int dec, double& rounded) {
+    static const double pow10[] = {1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9, 1e10,
+                                   1e11, 1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20};
+    if (!std::isfinite(v)) return false;
+    dec = std::clamp(dec, 0, 15);
+    rounded = std::round(v * pow10[dec]) / pow10[dec];
+    if (rounded == 0) rounded = 0;  // no negative zero
+    double a = std::fabs(rounded);
+    int digits = 1;
+    while (digits < 20 && a >= pow10[digits]) ++digits;
+    if (digits >= 20) return false;
+    int width = digits + (dec > 0 ? dec + 1 : 0) + (rounded < 0 ? 1 : 0);
+    return width <= len;
+}
+
 // Converts `v` for field `f`; false (with an error record raised) when it cannot be stored.
 bool convertForField(const FieldDesc& f, const Value& v, Value& out, const std::string& file) {
     bool typeOk = v.type() == f.type || (f.type == 'M' && v.type() == 'C');
@@ -144,15 +161,13 @@ bool convertForField(const FieldDesc& f, const Value& v, Value& out, const std::
     switch (f.type) {
         case 'C': out = Value(text::fit(v.text(), size_t(std::max(f.len, 0)))); return true;
         case 'N': {
-            char buf[400];
-            int n = std::snprintf(buf, sizeof buf, "%.*f", std::clamp(f.dec, 0, 15), v.num());
-            if (n < 0 || n > f.len || !std::isfinite(v.num())) {
+            double rounded;
+            if (!fitsNumeric(v.num(), f.len, f.dec, rounded)) {
                 arrayRaise(EG_DATAWIDTH, 1021,
                            errorDescription(EG_DATAWIDTH) + " (field " + f.name + ")", file, true);
                 return false;
             }
-            out = Value::number(std::strtod(buf, nullptr), f.len, f.dec);
-            if (out.num() == 0) out = Value::number(0, f.len, f.dec);  // no negative zero
+            out = Value::number(rounded, f.len, f.dec);
             return true;
         }
         default: out = v; return true;
@@ -178,7 +193,9 @@ std::vector<Pending> oldKeys(AreaState& s, Touches touches) {
 
 // Evaluates the new keys (all of them first, so that a failing key leaves the orders
 // untouched), then applies them.
-void applyKeys(AreaState& s, std::vector<Pending>& p, const std::function<void()>& undo) {
+template <class Undo>
+void applyKeys(AreaState& s, std::vector<Pending>& p, Undo&& undo) {
+    if (p.empty()) return;
     try {
         for (auto& e : p) {
             e.newKey = evalKey(*e.order);
