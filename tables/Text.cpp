@@ -92,15 +92,15 @@ std::string lower(std::string_view s) { return changeCase(s, false); }
 
 std::string formatNumber(double n, int width, int decimals) {
     if (width <= 0) return "";
-    if (decimals < 0) decimals = 0;
+    decimals = decimals < 0 ? 0 : decimals > 30 ? 30 : decimals;
     if (!std::isfinite(n)) return std::string(size_t(width), '*');
-    char buf[512];
-    int len = std::snprintf(buf, sizeof buf, "%*.*f", width, decimals, n);
-    if (len < 0 || len > width) return std::string(size_t(width), '*');
+    // Format without padding (bounded), then pad to the width.
+    char buf[400];
+    int len = std::fabs(n) < 1e300 ? std::snprintf(buf, sizeof buf, "%.*f", decimals, n) : -1;
+    if (len < 0 || len >= int(sizeof buf) || len > width) return std::string(size_t(width), '*');
     std::string s(buf, size_t(len));
-    if (s.find_first_not_of(" -0.") == std::string::npos && s.find('-') != std::string::npos)
-        s = std::string(buf, size_t(len)).replace(s.find('-'), 1, " ");  // no "-0.00"
-    return s;
+    if (s[0] == '-' && s.find_first_not_of("-0.") == std::string::npos) s.erase(0, 1);  // no "-0.00"
+    return std::string(size_t(width) - s.size(), ' ') + s;
 }
 
 }  // namespace text

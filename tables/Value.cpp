@@ -6,6 +6,8 @@
 
 std::vector<std::pair<std::string, Value>> Object::members() const { return {}; }
 
+size_t Hash::size() const { return items_.size(); }
+
 Value* Hash::find(const Value& key) {
     for (auto& [k, v] : items_)
         if (k == key) return &v;
@@ -145,7 +147,7 @@ std::string Value::toText() const {
 }
 
 bool Value::operator==(const Value& o) const {
+    if (isText() && o.isText()) return text() == o.text();
     if (type() != o.type()) return false;
-    if (isText()) return text() == o.text();
     return v_ == o.v_;
 }

@@ -28,7 +28,7 @@ public:
     const Value* find(const Value& key) const;
     void set(const Value& key, Value value);
     bool erase(const Value& key);
-    size_t size() const { return items_.size(); }
+    size_t size() const;
     const std::vector<std::pair<Value, Value>>& items() const { return items_; }
 
 private:
