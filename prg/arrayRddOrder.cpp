@@ -57,13 +57,16 @@ bool evalFor(const MemoryOrder& o) {
 
 namespace {
 
-// Exact-record lookup: the entry equal to `key` (prefix rule) whose record is `rec`.
-std::optional<size_t> findRecord(const OrderEntries& e, const Value& key, long rec) {
-    size_t pos = e.partitionPoint([&](const OrderEntry& x) { return compareKey(x.key, key) < 0; });
+// Exact-record lookup: the position of record `rec`'s entry, found among the entries whose
+// key equals the one stored for it.
+std::optional<size_t> findRecord(const OrderEntries& e, long rec) {
+    if (!e.has(rec)) return std::nullopt;
+    const Value& key = e.keyOf(rec);
+    size_t pos = e.partitionPoint([&](const Value& k, long) { return compareFull(k, key) < 0; });
     for (; pos < e.size(); ++pos) {
-        const OrderEntry& x = e.at(pos);
-        if (compareKey(x.key, key) != 0) break;
-        if (x.rec == rec) return pos;
+        long r = e.recAt(pos);
+        if (r == rec) return pos;
+        if (compareFull(e.keyOf(r), key) != 0) break;
     }
     return std::nullopt;
 }
@@ -79,16 +82,16 @@ void MODIFYINDEX(AreaState& s, MemoryOrder& o, long rec, const Value& newKey, bo
     bool removed = false, inserted = false;
     size_t insertedAt = 0;
     if (had && (!forNow || changed)) {
-        if (auto pos = findRecord(o.entries, *oldKey, rec)) {
+        if (auto pos = findRecord(o.entries, rec)) {
             o.entries.erase(*pos);
             removed = true;
         }
     }
-    if (forNow && (changed || !had)) {
+    if (forNow && (changed || !had) && !o.entries.has(rec)) {
         // After the last entry whose key is <= the new key: equal keys keep insertion order.
         insertedAt = o.entries.partitionPoint(
-            [&](const OrderEntry& x) { return compareFull(x.key, newKey) <= 0; });
-        o.entries.insert(insertedAt, OrderEntry{newKey, rec});
+            [&](const Value& k, long) { return compareFull(k, newKey) <= 0; });
+        o.entries.insert(insertedAt, rec, newKey);
         inserted = true;
     }
     if (s.order(s.currentOrder) == &o && (removed || inserted))
@@ -107,9 +110,9 @@ void SEEKSCOPE(AreaState& s, size_t& first, size_t& end) {
     first = 0;
     end = o->entries.size();
     if (sc && sc->top)
-        first = o->entries.partitionPoint([&](const OrderEntry& x) { return compareKey(x.key, *sc->top) < 0; });
+        first = o->entries.partitionPoint([&](const Value& k, long) { return compareKey(k, *sc->top) < 0; });
     if (sc && sc->bottom)
-        end = o->entries.partitionPoint([&](const OrderEntry& x) { return compareKey(x.key, *sc->bottom) <= 0; });
+        end = o->entries.partitionPoint([&](const Value& k, long) { return compareKey(k, *sc->bottom) <= 0; });
     if (end < first) end = first;
     c = {o, o->entries.version(), first, end, true};
 }
@@ -118,9 +121,9 @@ long currentEntryPos(AreaState& s) {
     MemoryOrder* o = s.order(s.currentOrder);
     if (!o || s.atEnd()) return 0;
     if (s.keyPos > 0 && size_t(s.keyPos) <= o->entries.size() &&
-        o->entries.at(size_t(s.keyPos - 1)).rec == s.recNo)
+        o->entries.recAt(size_t(s.keyPos - 1)) == s.recNo)
         return s.keyPos;
-    auto pos = findRecord(o->entries, evalKey(*o), s.recNo);
+    auto pos = findRecord(o->entries, s.recNo);
     s.keyPos = pos ? long(*pos) + 1 : 0;
     return s.keyPos;
 }
@@ -128,7 +131,7 @@ long currentEntryPos(AreaState& s) {
 namespace {
 
 void goToEntry(AreaState& s, const MemoryOrder& o, size_t pos) {
-    s.recNo = o.entries.at(pos).rec;
+    s.recNo = o.entries.recAt(pos);
     s.bof = s.eof = false;
     s.keyPos = long(pos) + 1;
 }
@@ -191,12 +194,12 @@ void rebuildAfterPack(AreaState& s, const std::vector<long>& newNumber) {
             goToRecord(s, saved);
             continue;
         }
-        std::vector<OrderEntry> kept;
+        std::vector<std::pair<long, Value>> kept;
         kept.reserve(o.entries.size());
         for (size_t i = 0; i < o.entries.size(); ++i) {
-            const OrderEntry& e = o.entries.at(i);
+            EntryRef e = o.entries.at(i);
             long n = e.rec < long(newNumber.size()) ? newNumber[size_t(e.rec)] : 0;
-            if (n > 0) kept.push_back(OrderEntry{e.key, n});
+            if (n > 0) kept.emplace_back(n, e.key);
         }
         o.entries.assign(std::move(kept));
     }
@@ -240,12 +243,12 @@ bool AR_SEEK(Area& a, bool soft, const Value& key, bool last) {
         return false;
     }
     const OrderEntries& e = o->entries;
-    size_t firstEq = e.partitionPoint([&](const OrderEntry& x) { return compareKey(x.key, key) < 0; });
+    size_t firstEq = e.partitionPoint([&](const Value& k, long) { return compareKey(k, key) < 0; });
     bool anyEqual = firstEq < e.size() && compareKey(e.at(firstEq).key, key) == 0;
     std::optional<size_t> pos;
     if (anyEqual) {
         if (last)
-            pos = e.partitionPoint([&](const OrderEntry& x) { return compareKey(x.key, key) <= 0; }) - 1;
+            pos = e.partitionPoint([&](const Value& k, long) { return compareKey(k, key) <= 0; }) - 1;
         else
             pos = firstEq;
     } else if (soft && firstEq < e.size()) {

@@ -15,8 +15,7 @@ void OrderEntries::refreshStarts() const {
 
 size_t OrderEntries::locate(size_t pos, size_t& chunkStart) const {
     refreshStarts();
-    // Last chunk whose start is <= pos.
-    size_t lo = 0, hi = starts_.size();
+    size_t lo = 0, hi = starts_.size();  // last chunk whose start is <= pos
     while (hi - lo > 1) {
         size_t mid = (lo + hi) / 2;
         if (starts_[mid] <= pos)
@@ -28,43 +27,48 @@ size_t OrderEntries::locate(size_t pos, size_t& chunkStart) const {
     return lo;
 }
 
-const OrderEntry& OrderEntries::at(size_t pos) const {
+long OrderEntries::recAt(size_t pos) const {
     assert(pos < size_);
     size_t start;
     size_t c = locate(pos, start);
-    return chunks_[c][pos - start];
+    return long(chunks_[c][pos - start]);
 }
 
-void OrderEntries::insert(size_t pos, OrderEntry e) {
+EntryRef OrderEntries::at(size_t pos) const {
+    long rec = recAt(pos);
+    return EntryRef{keys_[size_t(rec - 1)], rec};
+}
+
+void OrderEntries::insert(size_t pos, long rec, Value key) {
+    assert(rec > 0 && !has(rec));
     ++version_;
+    if (keys_.size() < size_t(rec)) {
+        keys_.resize(size_t(rec));
+        present_.resize(size_t(rec), 0);
+    }
+    keys_[size_t(rec - 1)] = std::move(key);
+    present_[size_t(rec - 1)] = 1;
+    ++size_;
     if (chunks_.empty()) {
-        chunks_.emplace_back();
-        chunks_.back().reserve(kChunk);
-        chunks_.back().push_back(std::move(e));
-        size_ = 1;
+        chunks_.emplace_back().push_back(uint32_t(rec));
         startsDirty_ = true;
         return;
     }
     size_t start, c;
-    if (pos >= size_) {
+    if (pos >= size_ - 1) {
         c = chunks_.size() - 1;
-        refreshStarts();
-        start = starts_[c];
+        start = size_ - 1 - chunks_[c].size();
     } else {
         c = locate(pos, start);
     }
     auto& chunk = chunks_[c];
-    chunk.insert(chunk.begin() + long(pos - start), std::move(e));
-    ++size_;
+    chunk.insert(chunk.begin() + long(pos - start), uint32_t(rec));
     if (chunk.size() > kChunk) {
-        std::vector<OrderEntry> tail;
-        tail.reserve(kChunk);
-        tail.assign(std::make_move_iterator(chunk.begin() + long(kChunk / 2)),
-                    std::make_move_iterator(chunk.end()));
+        std::vector<uint32_t> tail(chunk.begin() + long(kChunk / 2), chunk.end());
         chunk.resize(kChunk / 2);
         chunks_.insert(chunks_.begin() + long(c + 1), std::move(tail));
     }
-    startsDirty_ = true;
+    startsDirty_ = true;  // after locate(), which refreshed the starts
 }
 
 void OrderEntries::erase(size_t pos) {
@@ -73,6 +77,9 @@ void OrderEntries::erase(size_t pos) {
     size_t start;
     size_t c = locate(pos, start);
     auto& chunk = chunks_[c];
+    uint32_t rec = chunk[pos - start];
+    present_[rec - 1] = 0;
+    keys_[rec - 1] = Value();
     chunk.erase(chunk.begin() + long(pos - start));
     --size_;
     if (chunk.empty()) chunks_.erase(chunks_.begin() + long(c));
@@ -82,18 +89,26 @@ void OrderEntries::erase(size_t pos) {
 void OrderEntries::clear() {
     ++version_;
     chunks_.clear();
+    keys_.clear();
+    present_.clear();
     starts_.clear();
     size_ = 0;
     startsDirty_ = false;
 }
 
-void OrderEntries::assign(std::vector<OrderEntry> sorted) {
+void OrderEntries::assign(std::vector<std::pair<long, Value>> sorted) {
     clear();
-    size_ = sorted.size();
-    for (size_t i = 0; i < sorted.size(); i += kChunk / 2) {
-        size_t end = std::min(sorted.size(), i + kChunk / 2);
-        chunks_.emplace_back(std::make_move_iterator(sorted.begin() + long(i)),
-                             std::make_move_iterator(sorted.begin() + long(end)));
+    for (size_t i = 0; i < sorted.size(); ++i) {
+        if (i % (kChunk / 2) == 0) chunks_.emplace_back().reserve(kChunk / 2);
+        long rec = sorted[i].first;
+        if (keys_.size() < size_t(rec)) {
+            keys_.resize(size_t(rec));
+            present_.resize(size_t(rec), 0);
+        }
+        keys_[size_t(rec - 1)] = std::move(sorted[i].second);
+        present_[size_t(rec - 1)] = 1;
+        chunks_.back().push_back(uint32_t(rec));
     }
+    size_ = sorted.size();
     startsDirty_ = true;
 }

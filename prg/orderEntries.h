@@ -1,33 +1,41 @@
 #pragma once
 // The sorted entries of one memory-table order.
 //
-// Entries live in contiguous chunks of at most kChunk entries, kept in key order; a lookup
-// is a binary search over the chunks and then inside one chunk, and an insertion or a
-// removal shifts only the entries behind it in its chunk. Positions are 0-based over the
-// whole sequence.
+// An entry is a record number; its key is kept once per record in a table indexed by the
+// record number, so that shifting entries moves plain integers. Entries live in contiguous
+// chunks of at most kChunk, kept in key order; a lookup is a binary search over the chunks
+// and then inside one chunk, and an insertion or a removal shifts only the entries behind
+// it in its chunk. Positions are 0-based over the whole sequence.
 #include <cstddef>
+#include <cstdint>
+#include <utility>
 #include <vector>
 
 #include "Value.h"
 
-struct OrderEntry {
-    Value key;
-    long rec = 0;
+struct EntryRef {
+    const Value& key;
+    long rec;
 };
 
 class OrderEntries {
 public:
-    static constexpr size_t kChunk = 512;
+    static constexpr size_t kChunk = 1024;
 
     size_t size() const { return size_; }
     bool empty() const { return size_ == 0; }
-    const OrderEntry& at(size_t pos) const;
-    void insert(size_t pos, OrderEntry e);
+    EntryRef at(size_t pos) const;
+    long recAt(size_t pos) const;
+    // Whether record `rec` has an entry, and its key when it has.
+    bool has(long rec) const { return rec > 0 && size_t(rec) <= present_.size() && present_[size_t(rec - 1)]; }
+    const Value& keyOf(long rec) const { return keys_[size_t(rec - 1)]; }
+
+    void insert(size_t pos, long rec, Value key);
     void erase(size_t pos);
     void clear();
-    // Replaces every entry (already sorted) in one go.
-    void assign(std::vector<OrderEntry> sorted);
-    // Number of entries before the first one for which `beforeKey` is false; `beforeKey`
+    // Replaces every entry with `sorted` (record, key) pairs already in key order.
+    void assign(std::vector<std::pair<long, Value>> sorted);
+    // Number of entries before the first one for which `beforeKey(key, rec)` is false; it
     // must be true for a leading run of entries and false for the rest.
     template <class Pred>
     size_t partitionPoint(Pred beforeKey) const;
@@ -35,11 +43,12 @@ public:
     unsigned long version() const { return version_; }
 
 private:
-    // Chunk holding `pos` and the position of that chunk's first entry.
     size_t locate(size_t pos, size_t& chunkStart) const;
     void refreshStarts() const;
 
-    std::vector<std::vector<OrderEntry>> chunks_;
+    std::vector<std::vector<uint32_t>> chunks_;
+    std::vector<Value> keys_;       // by record number - 1
+    std::vector<uint8_t> present_;  // by record number - 1
     mutable std::vector<size_t> starts_;
     mutable bool startsDirty_ = false;
     size_t size_ = 0;
@@ -48,11 +57,11 @@ private:
 
 template <class Pred>
 size_t OrderEntries::partitionPoint(Pred beforeKey) const {
-    // First chunk whose last entry is not before the key.
+    auto before = [&](uint32_t rec) { return beforeKey(keys_[rec - 1], long(rec)); };
     size_t lo = 0, hi = chunks_.size();
-    while (lo < hi) {
+    while (lo < hi) {  // first chunk whose last entry is not before the key
         size_t mid = (lo + hi) / 2;
-        if (beforeKey(chunks_[mid].back()))
+        if (before(chunks_[mid].back()))
             lo = mid + 1;
         else
             hi = mid;
@@ -62,7 +71,7 @@ size_t OrderEntries::partitionPoint(Pred beforeKey) const {
     size_t a = 0, b = c.size();
     while (a < b) {
         size_t mid = (a + b) / 2;
-        if (beforeKey(c[mid]))
+        if (before(c[mid]))
             a = mid + 1;
         else
             b = mid;
