@@ -186,8 +186,14 @@ struct Pending {
 template <class Touches>
 std::vector<Pending> oldKeys(AreaState& s, Touches touches) {
     std::vector<Pending> p;
-    for (auto& o : s.table->orders)
-        if (touches(*o)) p.push_back({o.get(), evalKey(*o), evalFor(*o), Value(), false});
+    for (auto& o : s.table->orders) {
+        if (!touches(*o)) continue;
+        // A record's entry holds its current key, unless the key can change behind our back.
+        if (!o->deps.everything && o->entries.has(s.recNo))
+            p.push_back({o.get(), o->entries.keyOf(s.recNo), true, Value(), false});
+        else
+            p.push_back({o.get(), evalKey(*o), evalFor(*o), Value(), false});
+    }
     return p;
 }
 

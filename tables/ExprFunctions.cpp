@@ -35,6 +35,24 @@ std::string formatExprNumber(double n, int width, int decimals) {
         double scale = std::pow(10.0, decimals);
         if (std::fabs(n * scale) < 1e15) n = std::round(n * scale) / scale;
     }
+    if (decimals == 0 && std::fabs(n) < 1e15) {
+        // Whole numbers (keys such as strZero(casilla,4)) without the cost of printf.
+        char digits[24];
+        char* end = digits + sizeof digits;
+        char* p = end;
+        int64_t v = int64_t(std::fabs(n));
+        do {
+            *--p = char('0' + v % 10);
+            v /= 10;
+        } while (v);
+        if (n < 0) *--p = '-';
+        size_t len = size_t(end - p);
+        if (width <= 0) return std::string(p, len);
+        if (len > size_t(width)) return std::string(size_t(width), '*');
+        std::string out(size_t(width) - len, ' ');
+        out.append(p, len);
+        return out;
+    }
     char small[128];
     int len = std::snprintf(small, sizeof small, "%.*f", decimals, n);
     if (len < 0) return std::string(size_t(std::max(width, 1)), '*');
