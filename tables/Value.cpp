@@ -46,20 +46,10 @@ Value Value::emptyOf(char type, int length) {
     }
 }
 
-char Value::type() const {
-    static const char letters[] = "UCMNDLAHBOP";
-    return letters[v_.index()];
-}
-
-const std::string& Value::text() const {
+const std::string& Value::memoOrNone() const {
     static const std::string none;
-    if (auto s = std::get_if<std::string>(&v_)) return *s;
     if (auto m = std::get_if<Memo>(&v_)) return m->text;
     return none;
-}
-double Value::num() const {
-    auto n = std::get_if<Number>(&v_);
-    return n ? n->value : 0;
 }
 int Value::numWidth() const {
     auto n = std::get_if<Number>(&v_);

@@ -88,7 +88,7 @@ public:
     static Value emptyOf(char type, int length);
 
     // Type letter: C M N D L A H B O P, U for NIL.
-    char type() const;
+    char type() const { return "UCMNDLAHBOP"[v_.index()]; }
     bool isNil() const { return v_.index() == 0; }
     bool isText() const { return v_.index() == 1 || v_.index() == 2; }  // C or M
     bool isNumber() const { return std::holds_alternative<Number>(v_); }
@@ -100,8 +100,14 @@ public:
     bool isObject() const { return std::holds_alternative<ObjectRef>(v_); }
 
     // Accessors give the type's empty value when the value is of another type.
-    const std::string& text() const;
-    double num() const;
+    const std::string& text() const {
+        if (auto s = std::get_if<std::string>(&v_)) return *s;
+        return memoOrNone();
+    }
+    double num() const {
+        auto n = std::get_if<Number>(&v_);
+        return n ? n->value : 0;
+    }
     int numWidth() const;
     int numDecimals() const;
     Date date() const;
@@ -123,6 +129,8 @@ public:
     bool operator==(const Value& o) const;
 
 private:
+    const std::string& memoOrNone() const;
+
     std::variant<std::monostate, std::string, Memo, Number, Date, bool, ArrayRef, HashRef,
                  std::shared_ptr<Callable>, ObjectRef, Pointer>
         v_;
