@@ -214,6 +214,17 @@ void applyKeys(AreaState& s, std::vector<Pending>& p, Undo&& undo) {
     for (auto& e : p) MODIFYINDEX(s, *e.order, s.recNo, e.newKey, e.forNow, e.oldKey, e.forBefore);
 }
 
+// The row of the current record, completed to the structure's width (rows loaded with
+// HB_SETARRAYRDD may be shorter or not arrays at all).
+Array& currentRow(AreaState& s) {
+    const Structure& st = s.table->structure;
+    Value& row = (*s.table->records)[size_t(s.recNo - 1)];
+    if (!row.isArray()) row = Value(Array{});
+    Array& cells = *row.array();
+    for (size_t i = cells.size(); i < st.size(); ++i) cells.push_back(Value::emptyOf(st[i].type, st[i].len));
+    return cells;
+}
+
 bool AR_PUTVALUE(Area& a, int field, const Value& v) {
     AreaState& s = state(a);
     const Structure& st = s.table->structure;
@@ -221,17 +232,39 @@ bool AR_PUTVALUE(Area& a, int field, const Value& v) {
     Value converted;
     if (!convertForField(st[size_t(field - 1)], v, converted, s.openInfo.file)) return false;
     if (s.atEnd()) return true;
-    Value& row = (*s.table->records)[size_t(s.recNo - 1)];
-    if (!row.isArray()) row = Value(Array{});
-    Array& cells = *row.array();
-    if (cells.size() < st.size()) {
-        for (size_t i = cells.size(); i < st.size(); ++i)
-            cells.push_back(Value::emptyOf(st[i].type, st[i].len));
-    }
+    Array& cells = currentRow(s);
     auto pending = oldKeys(s, [field](const MemoryOrder& o) { return o.deps.touchedBy(field); });
     Value old = std::move(cells[size_t(field - 1)]);
     cells[size_t(field - 1)] = std::move(converted);
-    applyKeys(s, pending, [&] { (*s.table->records)[size_t(s.recNo - 1)].array()->at(size_t(field - 1)) = old; });
+    applyKeys(s, pending, [&] { currentRow(s)[size_t(field - 1)] = old; });
+    return true;
+}
+
+bool AR_PUTREC(Area& a, int firstField, const std::vector<Value>& values) {
+    AreaState& s = state(a);
+    const Structure& st = s.table->structure;
+    std::vector<std::pair<int, Value>> converted;
+    converted.reserve(values.size());
+    for (size_t i = 0; i < values.size(); ++i) {
+        if (values[i].isNil()) continue;
+        int field = firstField + int(i);
+        if (field < 1 || field > int(st.size())) return false;
+        Value v;
+        if (!convertForField(st[size_t(field - 1)], values[i], v, s.openInfo.file)) return false;
+        converted.emplace_back(field, std::move(v));
+    }
+    if (s.atEnd()) return true;
+    Array& cells = currentRow(s);
+    auto pending = oldKeys(s, [&](const MemoryOrder& o) {
+        for (const auto& c : converted)
+            if (o.deps.touchedBy(c.first)) return true;
+        return false;
+    });
+    for (auto& c : converted) std::swap(cells[size_t(c.first - 1)], c.second);
+    applyKeys(s, pending, [&] {
+        Array& row = currentRow(s);
+        for (auto& c : converted) std::swap(row[size_t(c.first - 1)], c.second);
+    });
     return true;
 }
 
@@ -548,6 +581,7 @@ bool ARRAYRDD_GETFUNCTABLE(RddFuncTable& t, int driverId) {
     t.close = AR_CLOSE;
     t.getValue = AR_GETVALUE;
     t.putValue = AR_PUTVALUE;
+    t.putRecord = AR_PUTREC;
     t.goTo = AR_GOTO;
     t.goToId = [](Area& a, const Value& id) { return AR_GOTO(a, long(id.num())); };  // AR_GOTOID
     t.goTop = AR_GOTOP;

@@ -154,6 +154,8 @@ struct RddFuncTable {
     bool (*close)(Area&) = nullptr;
     bool (*getValue)(Area&, int field, Value& out) = nullptr;
     bool (*putValue)(Area&, int field, const Value&) = nullptr;
+    // Writes values[i] into field firstField + i, skipping NIL; all or nothing.
+    bool (*putRecord)(Area&, int firstField, const std::vector<Value>& values) = nullptr;
     bool (*goTo)(Area&, long rec) = nullptr;
     bool (*goToId)(Area&, const Value& id) = nullptr;
     bool (*goTop)(Area&) = nullptr;

@@ -60,6 +60,13 @@ bool defaultSkip(Area& a, long n) {
     return true;
 }
 
+// Field by field; a driver that can check every value first provides its own.
+bool defaultPutRecord(Area& a, int firstField, const std::vector<Value>& values) {
+    for (size_t i = 0; i < values.size(); ++i)
+        if (!values[i].isNil() && !a.rdd->funcs.putValue(a, firstField + int(i), values[i])) return false;
+    return true;
+}
+
 bool defaultGoToId(Area& a, const Value& id) { return a.rdd->funcs.goTo(a, long(id.num())); }
 
 bool defaultSetFilter(Area& a, const FilterInfo& info) {
@@ -99,6 +106,7 @@ void rddFillDefaults(RddFuncTable& t) {
     if (!t.close) t.close = [](Area& a) { areaCloseBase(a); return true; };
     if (!t.getValue) t.getValue = [](Area&, int, Value&) { return false; };
     if (!t.putValue) t.putValue = [](Area&, int, const Value&) { return false; };
+    if (!t.putRecord) t.putRecord = defaultPutRecord;
     if (!t.goTo) t.goTo = [](Area&, long) { return false; };
     if (!t.goToId) t.goToId = defaultGoToId;
     if (!t.goTop) t.goTop = fail;

@@ -112,6 +112,11 @@ void DBCOMMITALL();
 Value FIELDGET(int n);
 // Returns the value written, NIL when the write failed.
 Value FIELDPUT(int n, const Value& v);
+// Writes a whole record at once, as a record buffer saves it: values[i] goes into field
+// firstField + i, NIL values are skipped. Every value is checked before anything is
+// written, and the orders are brought up to date once. False (with the error record of the
+// first bad value) when any value cannot be stored; then nothing changes.
+bool DBPUTREC(const std::vector<Value>& values, int firstField = 1);
 std::string FIELDNAME(int n);
 int FIELDPOS(const std::string& name);
 int FCOUNT();

@@ -248,6 +248,10 @@ Value FIELDPUT(int n, const Value& v) {
     if (!a || !fn(*a).putValue(*a, n, v)) return Value();
     return v;
 }
+bool DBPUTREC(const std::vector<Value>& values, int firstField) {
+    Area* a = areaFor("DBPUTREC");
+    return a && fn(*a).putRecord(*a, firstField, values);
+}
 std::string FIELDNAME(int n) {
     Area* a = areaOrNull();
     if (!a || n < 1 || n > int(a->fields.size())) return "";

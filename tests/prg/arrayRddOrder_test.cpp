@@ -254,4 +254,32 @@ TEST_F(MemoryOrders, AWriteWhoseKeyFailsChangesNothing) {
     EXPECT_TRUE(DBSEEK(Value("abc")));
 }
 
+TEST_F(MemoryOrders, WholeRecordWritesAreAllOrNothing) {
+    makeKeys({"AAA", "BBB"});
+    DBGOTO(1);
+    // NIL positions are left alone; the order follows the new key once.
+    ASSERT_TRUE(DBPUTREC({Value("ZZZ"), Value()}));
+    EXPECT_EQ(FIELDGET(1).text(), "ZZZ");
+    EXPECT_EQ(FIELDGET(2).num(), 0);
+    EXPECT_EQ(walk(), "BBB2 ZZZ1 ");
+    // A value that cannot be stored refuses the whole record.
+    DBGOTO(2);
+    EXPECT_FALSE(DBPUTREC({Value("CCC"), Value(12345)}));
+    EXPECT_EQ(errors.back().genCode, EG_DATAWIDTH);
+    DBGOTO(2);
+    EXPECT_EQ(FIELDGET(1).text(), "BBB");
+    EXPECT_FALSE(DBPUTREC({Value("x")}, 2));  // text into the numeric field: wrong type
+    EXPECT_FALSE(DBPUTREC({Value("X"), Value(1), Value(2)}));  // past the last field
+    EXPECT_EQ(FIELDGET(2).num(), 0);
+    EXPECT_TRUE(DBPUTREC({Value(7)}, 2));
+    EXPECT_EQ(FIELDGET(2).num(), 7);
+    // A key that fails on the new values restores every field written.
+    ASSERT_TRUE(ORDCREATE("", "k", "c + str(10 / (v - 9))"));
+    DBGOTO(2);
+    EXPECT_THROW(DBPUTREC({Value("QQQ"), Value(9)}), ErrorException);
+    EXPECT_EQ(FIELDGET(1).text(), "BBB");
+    EXPECT_EQ(FIELDGET(2).num(), 7);
+    EXPECT_EQ(ORDKEYCOUNT(), 2);
+}
+
 }  // namespace
