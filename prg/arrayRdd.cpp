@@ -322,7 +322,8 @@ bool AR_GOTO(Area& a, long rec) {
 
 bool AR_SKIPFILTER(Area& a, long direction);
 
-bool AR_GOTOP(Area& a) {
+// Top or bottom of the current order within its scope, then past hidden records.
+bool goEnd(Area& a, bool top) {
     AreaState& s = state(a);
     if (s.table->count() == 0) {
         s.bof = s.eof = true;
@@ -332,27 +333,14 @@ bool AR_GOTOP(Area& a) {
     }
     s.bof = s.eof = false;
     if (s.order(s.currentOrder))
-        orderedGoTop(s);
+        top ? orderedGoTop(s) : orderedGoBottom(s);
     else
-        s.recNo = 1;
-    return AR_SKIPFILTER(a, 1);
+        s.recNo = top ? 1 : s.table->count();
+    return AR_SKIPFILTER(a, top ? 1 : -1);
 }
 
-bool AR_GOBOTTOM(Area& a) {
-    AreaState& s = state(a);
-    if (s.table->count() == 0) {
-        s.bof = s.eof = true;
-        s.recNo = 1;
-        s.keyPos = 0;
-        return true;
-    }
-    s.bof = s.eof = false;
-    if (s.order(s.currentOrder))
-        orderedGoBottom(s);
-    else
-        s.recNo = s.table->count();
-    return AR_SKIPFILTER(a, -1);
-}
+bool AR_GOTOP(Area& a) { return goEnd(a, true); }
+bool AR_GOBOTTOM(Area& a) { return goEnd(a, false); }
 
 bool AR_SKIPRAW(Area& a, long n) {
     AreaState& s = state(a);

@@ -48,6 +48,16 @@ std::string errorDescription(int genCode) {
     }
 }
 
+ErrorRecord makeError(int genCode, int subCode, std::string subsystem, std::string operation) {
+    ErrorRecord r;
+    r.genCode = genCode;
+    r.subCode = subCode;
+    r.subsystem = std::move(subsystem);
+    r.description = errorDescription(genCode);
+    r.operation = std::move(operation);
+    return r;
+}
+
 ErrorHandler setErrorHandler(ErrorHandler h) {
     ErrorHandler previous = std::move(currentHandler());
     currentHandler() = h ? std::move(h) : ErrorHandler(builtinHandler);

@@ -55,6 +55,9 @@ struct ErrorRecord {
     int tries = 0;
 };
 
+// A record with the standard description of `genCode`.
+ErrorRecord makeError(int genCode, int subCode, std::string subsystem, std::string operation = "");
+
 // What the handler decided. Default: the operation reports failure (or goes on with its
 // default); Retry: the operation tries again (only when canRetry).
 enum class ErrorAction { Default, Retry };

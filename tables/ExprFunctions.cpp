@@ -13,13 +13,7 @@
 // Shared helpers
 
 void raiseExprError(int genCode, int subCode, std::string_view operation) {
-    ErrorRecord r;
-    r.genCode = genCode;
-    r.subCode = subCode;
-    r.subsystem = "BASE";
-    r.description = errorDescription(genCode);
-    r.operation = std::string(operation);
-    throwError(r);
+    throwError(makeError(genCode, subCode, "BASE", std::string(operation)));
 }
 
 std::string& mutableText(Value& v) {

@@ -319,12 +319,7 @@ CompileResult compileExpr(std::string_view text) {
 }
 
 ErrorRecord exprErrorRecord(const ExprError& e, std::string_view text) {
-    ErrorRecord r;
-    r.genCode = EG_SYNTAX;
-    r.subCode = 1449;
-    r.subsystem = "EXPR";
-    r.description = errorDescription(EG_SYNTAX);
-    r.operation = e.message;
+    ErrorRecord r = makeError(EG_SYNTAX, 1449, "EXPR", e.message);
     if (r.operation.empty())
         r.operation = "error at " + std::to_string(e.position) + " in " + std::string(text);
     r.canDefault = true;

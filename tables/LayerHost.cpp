@@ -16,27 +16,14 @@ public:
     Value field(const FieldRef& ref) override {
         Area* a = areaOfAlias(ref.alias);
         if (!a) {
-            ErrorRecord r;
-            r.genCode = ref.alias.empty() ? EG_NOTABLE : EG_NOALIAS;
-            r.subCode = ref.alias.empty() ? 2001 : 1002;
-            r.subsystem = "BASE";
-            r.description = errorDescription(r.genCode);
-            r.operation = ref.alias.empty() ? ref.name : ref.alias;
-            throwError(r);
+            if (ref.alias.empty()) throwError(makeError(EG_NOTABLE, 2001, "BASE", ref.name));
+            throwError(makeError(EG_NOALIAS, 1002, "BASE", ref.alias));
         }
         if (ref.cachedStamp != a->stamp) {
             ref.cachedPos = a->fieldPos(ref.name);
             ref.cachedStamp = a->stamp;
         }
-        if (ref.cachedPos == 0) {
-            ErrorRecord r;
-            r.genCode = EG_NOVAR;
-            r.subCode = 1003;
-            r.subsystem = "BASE";
-            r.description = errorDescription(EG_NOVAR);
-            r.operation = ref.name;
-            throwError(r);
-        }
+        if (ref.cachedPos == 0) throwError(makeError(EG_NOVAR, 1003, "BASE", ref.name));
         Value out;
         if (ref.alias.empty()) {
             a->rdd->funcs.getValue(*a, ref.cachedPos, out);
@@ -51,15 +38,7 @@ public:
         return out;
     }
     Value inAlias(const std::string& alias, const std::function<Value()>& fn) override {
-        if (SELECT(alias) == 0) {
-            ErrorRecord r;
-            r.genCode = EG_NOALIAS;
-            r.subCode = 1002;
-            r.subsystem = "BASE";
-            r.description = errorDescription(EG_NOALIAS);
-            r.operation = alias;
-            throwError(r);
-        }
+        if (SELECT(alias) == 0) throwError(makeError(EG_NOALIAS, 1002, "BASE", alias));
         return evalInAlias(alias, fn);
     }
     bool deleted() override { return DELETED(); }

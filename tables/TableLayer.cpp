@@ -17,12 +17,8 @@ TableSettings& tableSettings() {
 
 void raiseLayerError(int genCode, int subCode, const std::string& operation,
                      const std::string& detail) {
-    ErrorRecord r;
-    r.genCode = genCode;
-    r.subCode = subCode;
-    r.subsystem = "DBCMD";
-    r.description = errorDescription(genCode) + detail;
-    r.operation = operation;
+    ErrorRecord r = makeError(genCode, subCode, "DBCMD", operation);
+    r.description += detail;
     r.canDefault = true;
     raiseError(r);
 }
