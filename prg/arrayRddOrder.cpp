@@ -62,7 +62,7 @@ namespace {
 std::optional<size_t> findRecord(const OrderEntries& e, long rec) {
     if (!e.has(rec)) return std::nullopt;
     const Value& key = e.keyOf(rec);
-    size_t pos = e.partitionPoint([&](const Value& k, long) { return compareFull(k, key) < 0; });
+    size_t pos = e.partitionPoint([&](const Value& k) { return compareFull(k, key) < 0; });
     for (; pos < e.size(); ++pos) {
         long r = e.recAt(pos);
         if (r == rec) return pos;
@@ -90,7 +90,7 @@ void MODIFYINDEX(AreaState& s, MemoryOrder& o, long rec, const Value& newKey, bo
     if (forNow && (changed || !had) && !o.entries.has(rec)) {
         // After the last entry whose key is <= the new key: equal keys keep insertion order.
         insertedAt = o.entries.partitionPoint(
-            [&](const Value& k, long) { return compareFull(k, newKey) <= 0; });
+            [&](const Value& k) { return compareFull(k, newKey) <= 0; });
         o.entries.insert(insertedAt, rec, newKey);
         inserted = true;
     }
@@ -110,9 +110,9 @@ void SEEKSCOPE(AreaState& s, size_t& first, size_t& end) {
     first = 0;
     end = o->entries.size();
     if (sc && sc->top)
-        first = o->entries.partitionPoint([&](const Value& k, long) { return compareKey(k, *sc->top) < 0; });
+        first = o->entries.partitionPoint([&](const Value& k) { return compareKey(k, *sc->top) < 0; });
     if (sc && sc->bottom)
-        end = o->entries.partitionPoint([&](const Value& k, long) { return compareKey(k, *sc->bottom) <= 0; });
+        end = o->entries.partitionPoint([&](const Value& k) { return compareKey(k, *sc->bottom) <= 0; });
     if (end < first) end = first;
     c = {o, o->entries.version(), first, end, true};
 }
@@ -243,12 +243,12 @@ bool AR_SEEK(Area& a, bool soft, const Value& key, bool last) {
         return false;
     }
     const OrderEntries& e = o->entries;
-    size_t firstEq = e.partitionPoint([&](const Value& k, long) { return compareKey(k, key) < 0; });
+    size_t firstEq = e.partitionPoint([&](const Value& k) { return compareKey(k, key) < 0; });
     bool anyEqual = firstEq < e.size() && compareKey(e.at(firstEq).key, key) == 0;
     std::optional<size_t> pos;
     if (anyEqual) {
         if (last)
-            pos = e.partitionPoint([&](const Value& k, long) { return compareKey(k, key) <= 0; }) - 1;
+            pos = e.partitionPoint([&](const Value& k) { return compareKey(k, key) <= 0; }) - 1;
         else
             pos = firstEq;
     } else if (soft && firstEq < e.size()) {

@@ -15,6 +15,11 @@ void OrderEntries::refreshStarts() const {
 
 size_t OrderEntries::locate(size_t pos, size_t& chunkStart) const {
     refreshStarts();
+    if (lastChunk_ < chunks_.size() && starts_[lastChunk_] <= pos &&
+        pos < starts_[lastChunk_] + chunks_[lastChunk_].size()) {
+        chunkStart = starts_[lastChunk_];
+        return lastChunk_;
+    }
     size_t lo = 0, hi = starts_.size();  // last chunk whose start is <= pos
     while (hi - lo > 1) {
         size_t mid = (lo + hi) / 2;
@@ -24,6 +29,7 @@ size_t OrderEntries::locate(size_t pos, size_t& chunkStart) const {
             hi = mid;
     }
     chunkStart = starts_[lo];
+    lastChunk_ = lo;
     return lo;
 }
 
@@ -51,6 +57,7 @@ void OrderEntries::insert(size_t pos, long rec, Value key) {
     ++size_;
     if (chunks_.empty()) {
         chunks_.emplace_back().push_back(uint32_t(rec));
+        fences_.push_back(keys_[size_t(rec - 1)]);
         startsDirty_ = true;
         return;
     }
@@ -67,7 +74,10 @@ void OrderEntries::insert(size_t pos, long rec, Value key) {
         std::vector<uint32_t> tail(chunk.begin() + long(kChunk / 2), chunk.end());
         chunk.resize(kChunk / 2);
         chunks_.insert(chunks_.begin() + long(c + 1), std::move(tail));
+        fences_.insert(fences_.begin() + long(c + 1), Value());
+        setFence(c + 1);
     }
+    setFence(c);
     startsDirty_ = true;  // after locate(), which refreshed the starts
 }
 
@@ -82,13 +92,19 @@ void OrderEntries::erase(size_t pos) {
     keys_[rec - 1] = Value();
     chunk.erase(chunk.begin() + long(pos - start));
     --size_;
-    if (chunk.empty()) chunks_.erase(chunks_.begin() + long(c));
+    if (chunk.empty()) {
+        chunks_.erase(chunks_.begin() + long(c));
+        fences_.erase(fences_.begin() + long(c));
+    } else {
+        setFence(c);
+    }
     startsDirty_ = true;
 }
 
 void OrderEntries::clear() {
     ++version_;
     chunks_.clear();
+    fences_.clear();
     keys_.clear();
     present_.clear();
     starts_.clear();
@@ -110,5 +126,7 @@ void OrderEntries::assign(std::vector<std::pair<long, Value>> sorted) {
         chunks_.back().push_back(uint32_t(rec));
     }
     size_ = sorted.size();
+    fences_.resize(chunks_.size());
+    for (size_t c = 0; c < chunks_.size(); ++c) setFence(c);
     startsDirty_ = true;
 }

@@ -35,7 +35,7 @@ public:
     void clear();
     // Replaces every entry with `sorted` (record, key) pairs already in key order.
     void assign(std::vector<std::pair<long, Value>> sorted);
-    // Number of entries before the first one for which `beforeKey(key, rec)` is false; it
+    // Number of entries before the first one for which `beforeKey(key)` is false; it
     // must be true for a leading run of entries and false for the rest.
     template <class Pred>
     size_t partitionPoint(Pred beforeKey) const;
@@ -45,23 +45,27 @@ public:
 private:
     size_t locate(size_t pos, size_t& chunkStart) const;
     void refreshStarts() const;
+    void setFence(size_t chunk) { fences_[chunk] = keys_[chunks_[chunk].back() - 1]; }
 
     std::vector<std::vector<uint32_t>> chunks_;
+    std::vector<Value> fences_;     // key of each chunk's last entry, for the first search level
     std::vector<Value> keys_;       // by record number - 1
     std::vector<uint8_t> present_;  // by record number - 1
     mutable std::vector<size_t> starts_;
     mutable bool startsDirty_ = false;
+    // The chunk that the last positional access found, for walks that go entry by entry.
+    mutable size_t lastChunk_ = 0;
     size_t size_ = 0;
     unsigned long version_ = 0;
 };
 
 template <class Pred>
 size_t OrderEntries::partitionPoint(Pred beforeKey) const {
-    auto before = [&](uint32_t rec) { return beforeKey(keys_[rec - 1], long(rec)); };
+    auto before = [&](uint32_t rec) { return beforeKey(keys_[rec - 1]); };
     size_t lo = 0, hi = chunks_.size();
     while (lo < hi) {  // first chunk whose last entry is not before the key
         size_t mid = (lo + hi) / 2;
-        if (before(chunks_[mid].back()))
+        if (beforeKey(fences_[mid]))
             lo = mid + 1;
         else
             hi = mid;

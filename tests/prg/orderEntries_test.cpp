@@ -18,7 +18,7 @@ TEST(OrderEntries, RandomInsertsAndErasesAgreeWithAVector) {
             int key = int(rng() % 500);
             auto it = std::upper_bound(model.begin(), model.end(), key,
                                        [](int k, const auto& p) { return k < p.first; });
-            size_t pos = e.partitionPoint([&](const Value& k, long) { return k.num() <= key; });
+            size_t pos = e.partitionPoint([&](const Value& k) { return k.num() <= key; });
             ASSERT_EQ(pos, size_t(it - model.begin()));
             long rec = nextRec++;
             e.insert(pos, rec, Value(key));
