@@ -243,28 +243,33 @@ bool AR_PUTVALUE(Area& a, int field, const Value& v) {
 bool AR_PUTREC(Area& a, int firstField, const std::vector<Value>& values) {
     AreaState& s = state(a);
     const Structure& st = s.table->structure;
-    std::vector<std::pair<int, Value>> converted;
-    converted.reserve(values.size());
+    // Every value is converted before anything is stored.
+    std::vector<Value>& converted = s.scratch;
+    converted.resize(values.size());
     for (size_t i = 0; i < values.size(); ++i) {
         if (values[i].isNil()) continue;
         int field = firstField + int(i);
         if (field < 1 || field > int(st.size())) return false;
-        Value v;
-        if (!convertForField(st[size_t(field - 1)], values[i], v, s.openInfo.file)) return false;
-        converted.emplace_back(field, std::move(v));
+        if (!convertForField(st[size_t(field - 1)], values[i], converted[i], s.openInfo.file)) return false;
     }
     if (s.atEnd()) return true;
     Array& cells = currentRow(s);
     auto pending = oldKeys(s, [&](const MemoryOrder& o) {
-        for (const auto& c : converted)
-            if (o.deps.touchedBy(c.first)) return true;
+        for (size_t i = 0; i < values.size(); ++i)
+            if (!values[i].isNil() && o.deps.touchedBy(firstField + int(i))) return true;
         return false;
     });
-    for (auto& c : converted) std::swap(cells[size_t(c.first - 1)], c.second);
-    applyKeys(s, pending, [&] {
-        Array& row = currentRow(s);
-        for (auto& c : converted) std::swap(row[size_t(c.first - 1)], c.second);
-    });
+    auto exchange = [&](Array& row) {
+        for (size_t i = 0; i < values.size(); ++i)
+            if (!values[i].isNil()) std::swap(row[size_t(firstField - 1) + i], converted[i]);
+    };
+    if (pending.empty()) {
+        for (size_t i = 0; i < values.size(); ++i)
+            if (!values[i].isNil()) cells[size_t(firstField - 1) + i] = std::move(converted[i]);
+        return true;
+    }
+    exchange(cells);  // the old values stay in `converted` in case a key fails
+    applyKeys(s, pending, [&] { exchange(currentRow(s)); });
     return true;
 }
 
@@ -433,10 +438,7 @@ bool AR_LOCK(Area& a, LockInfo& li);
 bool AR_APPEND(Area& a, bool) {
     AreaState& s = state(a);
     if (!writeAllowed(s, true)) return false;
-    Array row;
-    row.reserve(s.table->structure.size());
-    for (const FieldDesc& f : s.table->structure) row.push_back(Value::emptyOf(f.type, f.len));
-    s.table->records->push_back(Value(std::move(row)));
+    s.table->records->push_back(Value(s.table->blankRow()));
     s.table->info.resize(s.table->records->size());
     NETERR(false);
     goToRecord(s, s.table->count());

@@ -42,8 +42,17 @@ struct MemoryTable {
     bool exclusive = false;
     Structure structure;
     std::vector<std::unique_ptr<MemoryOrder>> orders;
+    Array blank;
 
     long count() const { return long(records->size()); }
+    // A new record's values: the empty value of every field.
+    const Array& blankRow() {
+        if (blank.size() != structure.size()) {
+            blank.clear();
+            for (const FieldDesc& f : structure) blank.push_back(Value::emptyOf(f.type, f.len));
+        }
+        return blank;
+    }
     // Rows may have been added to a shared row array behind the engine's back.
     RecordInfo& infoOf(long rec) {
         if (info.size() < records->size()) info.resize(records->size());
@@ -68,6 +77,7 @@ struct AreaState : Area {
     int currentOrder = 0;
     std::vector<Scope> scopes;
     long keyPos = 0;  // 1-based position of the current record's entry, 0 = none
+    std::vector<Value> scratch;  // converted values of a whole-record write
 
     // Cached scope bounds of the current order: [first, end) positions.
     struct ScopeCache {

@@ -71,7 +71,7 @@ std::string Date::dtos() const {
     if (empty()) return std::string(8, ' ');
     int y, m, d;
     split(y, m, d);
-    char buf[16];
+    char buf[40];
     std::snprintf(buf, sizeof buf, "%04d%02d%02d", y, m, d);
     return buf;
 }
