@@ -140,7 +140,10 @@ bool fitsNumeric(double v, int len, int dec, double& rounded) {
                                    1e11, 1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20};
     if (!std::isfinite(v)) return false;
     dec = std::clamp(dec, 0, 15);
-    rounded = std::round(v * pow10[dec]) / pow10[dec];
+    if (std::fabs(v) < 1e15 && double(int64_t(v)) == v)
+        rounded = v;  // whole numbers, the common case, need no rounding
+    else
+        rounded = std::round(v * pow10[dec]) / pow10[dec];
     if (rounded == 0) rounded = 0;  // no negative zero
     double a = std::fabs(rounded);
     int digits = 1;
