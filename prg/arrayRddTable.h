@@ -123,6 +123,20 @@ void rebuildAfterPack(AreaState& s, const std::vector<long>& newNumber);
 OrderDeps depsOf(const Structure& st, const std::shared_ptr<const CompiledExpr>& key,
                  const std::optional<OrderCondition>& cond, bool keyOpaque);
 
+// Operations shared between the engine's files.
+bool AR_GOTOP(Area& a);
+bool AR_GOBOTTOM(Area& a);
+bool AR_GETVALUE(Area& a, int field, Value& out);
+bool AR_PUTVALUE(Area& a, int field, const Value& v);
+bool AR_PUTREC(Area& a, int firstField, const std::vector<Value>& values);
+bool AR_APPEND(Area& a, bool unlockAll);
+bool AR_DELETE(Area& a);
+bool AR_RECALL(Area& a);
+bool AR_DELETED(Area& a, bool& out);
+bool AR_LOCK(Area& a, LockInfo& li);
+bool AR_UNLOCK(Area& a, long rec);
+bool AR_PACK(Area& a);
+bool AR_ZAP(Area& a);
 bool AR_SEEK(Area& a, bool soft, const Value& key, bool last);
 bool AR_ORDLSTADD(Area& a, OrderListInfo& info);
 bool AR_ORDLSTFOCUS(Area& a, OrderListInfo& info);
