@@ -42,6 +42,7 @@ bool AR_CREATEFIELDS(Area& a, const Structure& st) {
         s.table->structure.push_back(f);
     }
     a.fields = s.table->structure;
+    s.table->rows.setWidth(s.table->structure.size());
     return true;
 }
 
@@ -346,8 +347,8 @@ void HB_SETARRAYRDD(const Value& rows) {
     Area* a = currentArea();
     if (!a || a->rdd->id != g_driverId || !rows.isArray()) return;
     AreaState& s = state(*a);
-    s.table->records = rows.array();
-    s.table->info.assign(s.table->records->size(), RecordInfo{});
+    s.table->rows.share(rows.array());
+    s.table->info.assign(size_t(s.table->count()), RecordInfo{});
     s.locks.clear();
     AR_GOTOP(*a);
 }

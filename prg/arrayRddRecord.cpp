@@ -94,16 +94,8 @@ void applyKeys(AreaState& s, std::vector<Pending>& p, Undo&& undo) {
     for (auto& e : p) MODIFYINDEX(s, *e.order, s.recNo, e.newKey, e.forNow, e.oldKey, e.forBefore);
 }
 
-// The row of the current record, completed to the structure's width (rows loaded with
-// HB_SETARRAYRDD may be shorter or not arrays at all).
-Array& currentRow(AreaState& s) {
-    const Structure& st = s.table->structure;
-    Value& row = (*s.table->records)[size_t(s.recNo - 1)];
-    if (!row.isArray()) row = Value(Array{});
-    Array& cells = *row.array();
-    for (size_t i = cells.size(); i < st.size(); ++i) cells.push_back(Value::emptyOf(st[i].type, st[i].len));
-    return cells;
-}
+// The cells of the current record, one per field.
+Value* currentRow(AreaState& s) { return s.table->rows.row(s.recNo, s.table->blankRow()); }
 
 bool writeAllowed(AreaState& s, bool withFlags) {
     if (!s.openInfo.readOnly) return true;
@@ -138,9 +130,8 @@ bool AR_GETVALUE(Area& a, int field, Value& out) {
     if (field < 1 || field > int(st.size())) return false;
     const FieldDesc& f = st[size_t(field - 1)];
     if (!s.atEnd()) {
-        const Value& row = (*s.table->records)[size_t(s.recNo - 1)];
-        if (row.isArray() && size_t(field) <= row.array()->size()) {
-            out = (*row.array())[size_t(field - 1)];
+        if (const Value* v = s.table->rows.cell(s.recNo, field)) {
+            out = *v;
             return true;
         }
     }
@@ -155,7 +146,7 @@ bool AR_PUTVALUE(Area& a, int field, const Value& v) {
     Value converted;
     if (!convertForField(st[size_t(field - 1)], v, converted, s.openInfo.file)) return false;
     if (s.atEnd()) return true;
-    Array& cells = currentRow(s);
+    Value* cells = currentRow(s);
     auto pending = oldKeys(s, [field](const MemoryOrder& o) { return o.deps.touchedBy(field); });
     Value old = std::move(cells[size_t(field - 1)]);
     cells[size_t(field - 1)] = std::move(converted);
@@ -176,13 +167,13 @@ bool AR_PUTREC(Area& a, int firstField, const std::vector<Value>& values) {
         if (!convertForField(st[size_t(field - 1)], values[i], converted[i], s.openInfo.file)) return false;
     }
     if (s.atEnd()) return true;
-    Array& cells = currentRow(s);
+    Value* cells = currentRow(s);
     auto pending = oldKeys(s, [&](const MemoryOrder& o) {
         for (size_t i = 0; i < values.size(); ++i)
             if (!values[i].isNil() && o.deps.touchedBy(firstField + int(i))) return true;
         return false;
     });
-    auto exchange = [&](Array& row) {
+    auto exchange = [&](Value* row) {
         for (size_t i = 0; i < values.size(); ++i)
             if (!values[i].isNil()) std::swap(row[size_t(firstField - 1) + i], converted[i]);
     };
@@ -207,15 +198,15 @@ bool AR_DELETED(Area& a, bool& out) {
 bool AR_APPEND(Area& a, bool) {
     AreaState& s = state(a);
     if (!writeAllowed(s, true)) return false;
-    s.table->records->push_back(Value(s.table->blankRow()));
-    s.table->info.resize(s.table->records->size());
+    s.table->rows.append(s.table->blankRow());
+    s.table->info.resize(size_t(s.table->count()));
     NETERR(false);
     goToRecord(s, s.table->count());
     std::vector<Pending> pending;
     for (auto& o : s.table->orders) pending.push_back({o.get(), std::nullopt, false, Value(), false});
     applyKeys(s, pending, [&] {
-        s.table->records->pop_back();
-        s.table->info.resize(s.table->records->size());
+        s.table->rows.removeLast();
+        s.table->info.resize(size_t(s.table->count()));
         goToEof(s);
     });
     if (s.shared) {
@@ -276,16 +267,15 @@ bool AR_PACK(Area& a) {
     }
     MemoryTable& t = *s.table;
     std::vector<long> newNumber(size_t(t.count()) + 1, 0);
-    Array kept;
-    std::vector<RecordInfo> keptInfo;
+    std::vector<bool> keep(size_t(t.count()), false);
+    long kept = 0;
     for (long r = 1; r <= t.count(); ++r) {
         if (t.infoOf(r).deleted) continue;
-        kept.push_back(std::move((*t.records)[size_t(r - 1)]));
-        keptInfo.push_back(RecordInfo{});
-        newNumber[size_t(r)] = long(kept.size());
+        keep[size_t(r - 1)] = true;
+        newNumber[size_t(r)] = ++kept;
     }
-    *t.records = std::move(kept);  // same array: callers that share the rows see the pack
-    t.info = std::move(keptInfo);
+    t.rows.keep(keep);
+    t.info.assign(size_t(kept), RecordInfo{});
     rebuildAfterPack(s, newNumber);
     return AR_GOTOP(a);
 }
@@ -297,7 +287,7 @@ bool AR_ZAP(Area& a) {
         arrayRaise(EG_SHARED, 1023, errorDescription(EG_SHARED), s.openInfo.file, false);
         return false;
     }
-    s.table->records->clear();
+    s.table->rows.clear();
     s.table->info.clear();
     for (auto& o : s.table->orders) o->entries.clear();
     s.locks.clear();

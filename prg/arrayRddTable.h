@@ -8,6 +8,7 @@
 
 #include "Rdd.h"
 #include "orderEntries.h"
+#include "rowStore.h"
 
 struct RecordInfo {
     bool deleted = false;
@@ -36,7 +37,7 @@ struct MemoryOrder {
 
 struct MemoryTable {
     std::string name;
-    ArrayRef records = std::make_shared<Array>();  // rows; a row is an array of values
+    RowStore rows;
     std::vector<RecordInfo> info;
     int openCount = 0;
     bool exclusive = false;
@@ -44,7 +45,7 @@ struct MemoryTable {
     std::vector<std::unique_ptr<MemoryOrder>> orders;
     Array blank;
 
-    long count() const { return long(records->size()); }
+    long count() const { return rows.count(); }
     // A new record's values: the empty value of every field.
     const Array& blankRow() {
         if (blank.size() != structure.size()) {
@@ -55,7 +56,7 @@ struct MemoryTable {
     }
     // Rows may have been added to a shared row array behind the engine's back.
     RecordInfo& infoOf(long rec) {
-        if (info.size() < records->size()) info.resize(records->size());
+        if (info.size() < size_t(count())) info.resize(size_t(count()));
         return info[size_t(rec - 1)];
     }
 };

@@ -264,6 +264,24 @@ TEST_F(ArrayRdd, SharedRowsKeepTheirValuesUnpadded) {
     EXPECT_EQ(rows.array()->size(), 4u);
 }
 
+TEST_F(ArrayRdd, SharedRowsThatAreShortOrNotRows) {
+    ASSERT_TRUE(DBCREATE("cortas", {{"a", 'C', 2, 0}, {"b", 'N', 3, 0}}, "ARRAYRDD", true));
+    Value rows(Array{Value(Array{Value("X")}), Value(5), Value(Array{Value("Z"), Value(1)})});
+    HB_SETARRAYRDD(rows);
+    EXPECT_EQ(FIELDGET(1).text(), "X");
+    EXPECT_EQ(FIELDGET(2).num(), 0);  // missing cell: empty value
+    DBSKIP();
+    EXPECT_EQ(FIELDGET(1).text(), "  ");  // not a row at all
+    FIELDPUT(2, Value(7));                // writing makes it a complete row
+    EXPECT_EQ((*(*rows.array())[1].array())[1].num(), 7);
+    EXPECT_EQ((*(*rows.array())[1].array())[0].text(), "  ");
+    DBDELETE();
+    ASSERT_TRUE(DBPACK_());
+    EXPECT_EQ(rows.array()->size(), 2u);  // the caller's own array is packed
+    DBGOBOTTOM();
+    EXPECT_EQ(FIELDGET(1).text(), "Z");
+}
+
 TEST_F(ArrayRdd, PackAndZap) {
     makeNumbered("pk", 5);
     ORDCONDSET({.forText = "!deleted()"});
