@@ -96,6 +96,34 @@ TEST_F(MemoryOrders, ScopesOnAPrefix) {
     EXPECT_EQ(ORDKEYCOUNT(), 6);
 }
 
+TEST_F(MemoryOrders, HiddenRecordsInKeyOrder) {
+    makeKeys({"D", "A", "C", "B", "E"});  // key order: A2 B4 C3 D1 E5
+    for (long r : {2L, 5L}) {
+        DBGOTO(r);
+        DBDELETE();
+    }
+    tableSettings().hideDeleted = true;
+    EXPECT_EQ(walk(), "B  4 C  3 D  1 ");
+    DBGOTOP();
+    DBSKIP(-1);
+    EXPECT_TRUE(BOF());
+    EXPECT_EQ(RECNO(), 4);
+    DBGOBOTTOM();
+    EXPECT_EQ(RECNO(), 1);
+    DBSETFILTER([] { return Value(FIELDGET(1).text() != "C  "); });
+    EXPECT_EQ(walk(), "B  4 D  1 ");
+    DBGOBOTTOM();
+    DBSKIP(-1);
+    EXPECT_EQ(RECNO(), 4);
+    DBSETFILTER([] { return Value(false); });  // nothing visible
+    DBGOBOTTOM();
+    EXPECT_TRUE(EOF_());
+    EXPECT_TRUE(BOF());
+    DBCLEARFILTER();
+    tableSettings().hideDeleted = false;
+    EXPECT_EQ(walk(), "A  2 B  4 C  3 D  1 E  5 ");
+}
+
 TEST_F(MemoryOrders, ConditionsFollowDeleteAndRecall) {
     ASSERT_TRUE(DBCREATE("votos", {{"casilla", 'N', 4, 0}, {"tipo", 'C', 2, 0}, {"puesto", 'C', 1, 0},
                                    {"distrito", 'N', 2, 0}},
