@@ -98,7 +98,12 @@ bool failLong(Area&, long&) { return false; }
 bool failInfo(Area&, int, Value&) { return false; }
 bool failList(Area&, OrderListInfo&) { return false; }
 bool failOrdInfo(Area&, int, OrderInfo&) { return false; }
-bool failRddInfo(int, Value&) { return false; }
+// A driver without files has no extensions.
+bool defaultRddInfo(int what, Value& out) {
+    if (what != RDDI_TABLEEXT && what != RDDI_ORDBAGEXT) return false;
+    out = Value("");
+    return true;
+}
 }  // namespace
 
 void rddFillDefaults(RddFuncTable& t) {
@@ -139,5 +144,5 @@ void rddFillDefaults(RddFuncTable& t) {
     if (!t.ordListFocus) t.ordListFocus = failList;
     if (!t.ordCreate) t.ordCreate = [](Area&, const OrderCreateInfo&) { return false; };
     if (!t.ordInfo) t.ordInfo = failOrdInfo;
-    if (!t.rddInfo) t.rddInfo = failRddInfo;
+    if (!t.rddInfo) t.rddInfo = defaultRddInfo;
 }

@@ -308,7 +308,11 @@ TEST_F(ArrayRdd, TableInformation) {
     ASSERT_TRUE(DBUSEAREA(true, "ARRAYRDD", "inf", "", true));
     EXPECT_EQ(ALIAS(), "INF");
     EXPECT_EQ(RDDNAME(), "ARRAYRDD");
+    EXPECT_EQ(DBINFO(DBI_TABLEEXT).type(), 'C');
     EXPECT_EQ(DBINFO(DBI_TABLEEXT).text(), "");
+    EXPECT_EQ(RDDINFO(RDDI_TABLEEXT, Value(), "ARRAYRDD").type(), 'C');
+    EXPECT_EQ(INDEXEXT(), "");
+    EXPECT_TRUE(DBINFO(DBI_FULLPATH).isNil());
     EXPECT_TRUE(DBINFO(DBI_SHARED).logical());
     EXPECT_TRUE(DBINFO(999).isNil());
     EXPECT_EQ(FCOUNT(), 9);
