@@ -173,17 +173,24 @@ bool AR_PUTREC(Area& a, int firstField, const std::vector<Value>& values) {
             if (!values[i].isNil() && o.deps.touchedBy(firstField + int(i))) return true;
         return false;
     });
-    auto exchange = [&](Value* row) {
-        for (size_t i = 0; i < values.size(); ++i)
-            if (!values[i].isNil()) std::swap(row[size_t(firstField - 1) + i], converted[i]);
+    // The fields that some key reads go in first, their old values kept in case a key fails;
+    // the others follow once the keys are known to be good.
+    auto readByKeys = [&](size_t i) {
+        for (const Pending& p : pending)
+            if (p.order->deps.touchedBy(firstField + int(i))) return true;
+        return false;
     };
-    if (pending.empty()) {
+    std::vector<uint8_t>& keyField = s.scratchFlags;
+    keyField.assign(values.size(), 0);
+    for (size_t i = 0; i < values.size(); ++i) keyField[i] = !values[i].isNil() && readByKeys(i);
+    auto exchangeKeyFields = [&](Value* row) {
         for (size_t i = 0; i < values.size(); ++i)
-            if (!values[i].isNil()) cells[size_t(firstField - 1) + i] = std::move(converted[i]);
-        return true;
-    }
-    exchange(cells);  // the old values stay in `converted` in case a key fails
-    applyKeys(s, pending, [&] { exchange(currentRow(s)); });
+            if (keyField[i]) std::swap(row[size_t(firstField - 1) + i], converted[i]);
+    };
+    exchangeKeyFields(cells);
+    applyKeys(s, pending, [&] { exchangeKeyFields(currentRow(s)); });
+    for (size_t i = 0; i < values.size(); ++i)
+        if (!values[i].isNil() && !keyField[i]) cells[size_t(firstField - 1) + i] = std::move(converted[i]);
     return true;
 }
 

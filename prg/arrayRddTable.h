@@ -78,7 +78,8 @@ struct AreaState : Area {
     int currentOrder = 0;
     std::vector<Scope> scopes;
     long keyPos = 0;  // 1-based position of the current record's entry, 0 = none
-    std::vector<Value> scratch;  // converted values of a whole-record write
+    std::vector<Value> scratch;          // converted values of a whole-record write
+    std::vector<uint8_t> scratchFlags;  // which of them some key reads
 
     // Cached scope bounds of the current order: [first, end) positions.
     struct ScopeCache {
