@@ -246,6 +246,9 @@ TEST_F(ArrayRdd, LocksDeletesAndReadOnlyOpens) {
     EXPECT_FALSE(DBDELETE());
     EXPECT_FALSE(errors.back().canDefault);
     EXPECT_FALSE(errors.back().canRetry);
+    EXPECT_FALSE(DBRECALL());
+    EXPECT_EQ(errors.back().description, "Write not allowed");
+    EXPECT_EQ(errors.back().subCode, 1025);
     EXPECT_FALSE(DBZAP_());
     EXPECT_EQ(errors.back().genCode, 39);
 }
