@@ -1,0 +1,72 @@
+#pragma once
+// A DBF table on a File, with its FPT memo file when it has memo fields: create, open,
+// read and write records as Values, append, mark deleted, and keep the header current.
+// Records are numbered from 1. Locking and indexes belong to the driver above.
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "Date.h"
+#include "Rdd.h"
+#include "Status.h"
+#include "Value.h"
+#include "dbfCodePage.h"
+#include "dbfFormat.h"
+#include "dbfMemo.h"
+#include "fileIo.h"
+
+namespace dbf {
+
+class DbfTable {
+public:
+    struct Options {
+        // Code page of tables whose header does not name one we know.
+        int defaultCodePage = 1252;
+        // Date written to the header on changes; empty means today.
+        Date today;
+    };
+
+    // `memo` may be null when the structure has no memo field.
+    static Status create(std::unique_ptr<File> file, std::unique_ptr<File> memo,
+                         const Structure& structure, const Options& options,
+                         std::unique_ptr<DbfTable>* out);
+    // `memo` may be null when the table has no memo field.
+    static Status open(std::unique_ptr<File> file, std::unique_ptr<File> memo,
+                       const Options& options, std::unique_ptr<DbfTable>* out);
+
+    const std::string& name() const { return file_->name(); }
+    uint32_t recordCount() const { return layout_.header.recordCount; }
+    const DbfLayout& layout() const { return layout_; }
+    const CodePage& codePage() const { return *codePage_; }
+    Structure structure() const;
+
+    Status read(uint32_t recno, std::vector<Value>* values, bool* deleted);
+    // Writes every field of record `recno` (NIL leaves a field as it is).
+    Status write(uint32_t recno, const std::vector<Value>& values);
+    // Adds a record after the last one; NIL fields are left empty.
+    Status append(const std::vector<Value>& values, uint32_t* recno);
+    Status setDeleted(uint32_t recno, bool deleted);
+    // Rewrites the header's date and record count and flushes both files.
+    Status commit();
+
+private:
+    DbfTable() = default;
+    Status error(Status s) const;
+    Status checkRecno(uint32_t recno) const;
+    uint64_t recordOffset(uint32_t recno) const {
+        return layout_.header.headerLength + uint64_t(recno - 1) * layout_.header.recordLength;
+    }
+    Status decodeField(const FieldDescriptor& f, std::string_view raw, Value* out);
+    Status encodeField(const FieldDescriptor& f, const Value& v, char* dst);
+    Status writeHeaderCount();
+    void stampDate();
+
+    std::unique_ptr<File> file_;
+    std::unique_ptr<FptMemo> memo_;
+    DbfLayout layout_;
+    const CodePage* codePage_ = nullptr;
+    Options options_;
+};
+
+}  // namespace dbf

@@ -1,0 +1,147 @@
+#include "fileIo.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+
+namespace {
+
+Status posixError(const std::string& path, const char* what, int err) {
+    return Status::IOError(path + ": " + what + ": " + std::strerror(err));
+}
+
+class PosixFile : public File {
+public:
+    PosixFile(std::string path, int fd) : path_(std::move(path)), fd_(fd) {}
+    ~PosixFile() override { ::close(fd_); }
+
+    Status read(uint64_t off, size_t n, std::string* out) override {
+        out->assign(n, '\0');
+        size_t got = 0;
+        while (got < n) {
+            ssize_t r = ::pread(fd_, out->data() + got, n - got, off_t(off + got));
+            if (r < 0) {
+                if (errno == EINTR) continue;
+                int err = errno;
+                out->clear();
+                return posixError(path_, "read", err);
+            }
+            if (r == 0) break;
+            got += size_t(r);
+        }
+        out->resize(got);
+        return Status::OK();
+    }
+
+    Status write(uint64_t off, std::string_view data) override {
+        size_t done = 0;
+        while (done < data.size()) {
+            ssize_t r = ::pwrite(fd_, data.data() + done, data.size() - done, off_t(off + done));
+            if (r < 0) {
+                if (errno == EINTR) continue;
+                return posixError(path_, "write", errno);
+            }
+            done += size_t(r);
+        }
+        return Status::OK();
+    }
+
+    Status size(uint64_t* out) override {
+        struct stat st;
+        if (::fstat(fd_, &st) != 0) return posixError(path_, "stat", errno);
+        *out = uint64_t(st.st_size);
+        return Status::OK();
+    }
+
+    Status truncate(uint64_t size) override {
+        if (::ftruncate(fd_, off_t(size)) != 0) return posixError(path_, "truncate", errno);
+        return Status::OK();
+    }
+
+    Status sync() override {
+        if (::fsync(fd_) != 0) return posixError(path_, "sync", errno);
+        return Status::OK();
+    }
+
+    const std::string& name() const override { return path_; }
+
+private:
+    std::string path_;
+    int fd_;
+};
+
+}  // namespace
+
+Status openFile(const std::string& path, OpenMode mode, std::unique_ptr<File>* out) {
+    int flags = O_CLOEXEC;
+    switch (mode) {
+        case OpenMode::ReadOnly: flags |= O_RDONLY; break;
+        case OpenMode::ReadWrite: flags |= O_RDWR; break;
+        case OpenMode::Create: flags |= O_RDWR | O_CREAT | O_TRUNC; break;
+    }
+    int fd;
+    do {
+        fd = ::open(path.c_str(), flags, 0666);
+    } while (fd < 0 && errno == EINTR);
+    if (fd < 0) {
+        if (errno == ENOENT) return Status::NotFound(path + ": open: " + std::strerror(errno));
+        return posixError(path, "open", errno);
+    }
+    *out = std::make_unique<PosixFile>(path, fd);
+    return Status::OK();
+}
+
+Status MemoryFile::read(uint64_t off, size_t n, std::string* out) {
+    out->clear();
+    if (off < data_->size()) *out = data_->substr(size_t(off), n);
+    return Status::OK();
+}
+
+Status MemoryFile::write(uint64_t off, std::string_view data) {
+    if (off + data.size() > data_->size()) data_->resize(size_t(off + data.size()), '\0');
+    data_->replace(size_t(off), data.size(), data);
+    return Status::OK();
+}
+
+Status MemoryFile::size(uint64_t* out) {
+    *out = data_->size();
+    return Status::OK();
+}
+
+Status MemoryFile::truncate(uint64_t size) {
+    data_->resize(size_t(size), '\0');
+    return Status::OK();
+}
+
+Status FaultyFile::fault() const {
+    return Status::IOError(base_->name() + ": write: injected fault");
+}
+
+Status FaultyFile::read(uint64_t off, size_t n, std::string* out) {
+    return base_->read(off, n, out);
+}
+
+Status FaultyFile::write(uint64_t off, std::string_view data) {
+    if (failed_) return fault();
+    if (data.size() <= budget_) {
+        budget_ -= data.size();
+        return base_->write(off, data);
+    }
+    failed_ = true;
+    if (budget_ > 0) (void)base_->write(off, data.substr(0, size_t(budget_)));
+    budget_ = 0;
+    return fault();
+}
+
+Status FaultyFile::truncate(uint64_t size) {
+    if (failed_) return fault();
+    return base_->truncate(size);
+}
+
+Status FaultyFile::sync() {
+    if (failed_) return fault();
+    return base_->sync();
+}
