@@ -1,0 +1,250 @@
+// Round trips through DbfTable: every field type, code pages, memos, deleted flags,
+// refused values, and what a failed write leaves behind.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cstdio>
+
+#include "Text.h"
+#include "dbfTable.h"
+
+using namespace dbf;
+
+namespace {
+
+struct Buffers {
+    std::shared_ptr<std::string> dbf = std::make_shared<std::string>();
+    std::shared_ptr<std::string> fpt = std::make_shared<std::string>();
+    std::unique_ptr<File> dbfFile() const { return std::make_unique<MemoryFile>("v.dbf", dbf); }
+    std::unique_ptr<File> fptFile() const { return std::make_unique<MemoryFile>("v.fpt", fpt); }
+};
+
+DbfTable::Options options(int codePage = 1252) {
+    DbfTable::Options o;
+    o.defaultCodePage = codePage;
+    o.today = Date::fromYmd(2026, 3, 1);
+    return o;
+}
+
+const Structure kAllTypes = {{"PARTIDO", 'C', 12, 0}, {"VOTOS", 'N', 9, 0},
+                             {"PCT", 'N', 7, 3},      {"PESO", 'F', 10, 2},
+                             {"FECHA", 'D', 8, 0},    {"VALIDO", 'L', 1, 0},
+                             {"NOTAS", 'M', 10, 0}};
+
+std::unique_ptr<DbfTable> reopen(const Buffers& b, int codePage = 1252) {
+    std::unique_ptr<DbfTable> t;
+    Status s = DbfTable::open(b.dbfFile(), b.fptFile(), options(codePage), &t);
+    EXPECT_TRUE(s.ok()) << s.toString();
+    return t;
+}
+
+}  // namespace
+
+TEST(DbfTable, EveryFieldTypeSurvivesAReopen) {
+    Buffers b;
+    std::unique_ptr<DbfTable> t;
+    ASSERT_TRUE(DbfTable::create(b.dbfFile(), b.fptFile(), kAllTypes, options(), &t).ok());
+    std::string longMemo;
+    for (int i = 0; i < 40; ++i) longMemo += "Coalición línea " + std::to_string(i) + "\r\n";
+    const std::vector<std::vector<Value>> rows = {
+        {"Español", 123456789, Value::number(-1.25, 7, 3), 1234567.89, Date::fromYmd(2024, 2, 29),
+         true, Value::memo("Coalición")},
+        {"Coalición", -12345678, Value::number(0.001, 7, 3), -0.5, Date(), false,
+         Value::memo("")},
+        {"", 0, 0, 0, Date::fromYmd(1900, 1, 1), false, Value::memo(longMemo)},
+        {"€ ŠŽšžŸ ¿ñ?", 7, 99.999, 0.01, Date::fromYmd(2099, 12, 31), true, Value::memo("x")},
+    };
+    for (const auto& r : rows) ASSERT_TRUE(t->append(r, nullptr).ok());
+    ASSERT_TRUE(t->setDeleted(2, true).ok());
+    ASSERT_TRUE(t->setDeleted(4, true).ok());
+    ASSERT_TRUE(t->setDeleted(4, false).ok());
+    ASSERT_TRUE(t->commit().ok());
+    EXPECT_EQ(uint8_t((*b.dbf)[0]), 0xF5);
+    EXPECT_EQ(uint8_t((*b.dbf)[29]), 0x03);
+
+    auto r = reopen(b);
+    ASSERT_EQ(r->recordCount(), rows.size());
+    for (uint32_t n = 1; n <= rows.size(); ++n) {
+        SCOPED_TRACE(n);
+        std::vector<Value> v;
+        bool deleted = false;
+        ASSERT_TRUE(r->read(n, &v, &deleted).ok());
+        EXPECT_EQ(deleted, n == 2);
+        const auto& w = rows[n - 1];
+        EXPECT_EQ(v[0].text(), text::fit(w[0].text(), 12));
+        for (int i : {1, 2, 3}) EXPECT_NEAR(v[i].num(), w[i].num(), 1e-9) << i;
+        EXPECT_EQ(v[2].numDecimals(), 3);
+        EXPECT_EQ(v[4].date(), w[4].date());
+        EXPECT_EQ(v[5].logical(), w[5].logical());
+        EXPECT_EQ(v[6].text(), w[6].text());
+    }
+}
+
+TEST(DbfTable, RefusedValuesWriteNothing) {
+    struct Case {
+        Value value;
+        int field;
+        int codePage;
+        const char* mentions;
+    };
+    const Case cases[] = {
+        {1234567890, 1, 1252, "VOTOS"},            // ten digits in N(9)
+        {-100000000, 1, 1252, "does not fit"},     // the sign makes ten
+        {1000.0, 2, 1252, "PCT"},                  // "1000.000" in N(7,3)
+        {999.9996, 2, 1252, "PCT"},                // rounds up to 1000.000
+        {Value(0.0 / 0.0), 3, 1252, "PESO"},       // NaN
+        {"漢字", 0, 1252, "PARTIDO"},              // no byte in 1252
+        {"€uro", 0, 850, "code page 850"},         // 850 has no euro sign
+        {std::string("\xC3", 1), 0, 1252, "UTF-8"},  // cut sequence
+        {"texto", 1, 1252, "type N"},              // text into a number
+        {Value::memo("Ω"), 6, 850, "NOTAS"},       // memo text too
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.mentions);
+        Buffers b;
+        std::unique_ptr<DbfTable> t;
+        ASSERT_TRUE(DbfTable::create(b.dbfFile(), b.fptFile(), kAllTypes, options(c.codePage), &t).ok());
+        ASSERT_TRUE(t->append({"A", 1, 1, 1, Date(), true, Value::memo("uno")}, nullptr).ok());
+        std::string before = *b.dbf, memoBefore = *b.fpt;
+        std::vector<Value> row(7);
+        row[size_t(c.field)] = c.value;
+        Status s = t->write(1, row);
+        EXPECT_EQ(s.code(), Status::Code::InvalidArgument) << s.toString();
+        EXPECT_NE(s.message().find(c.mentions), std::string::npos) << s.message();
+        EXPECT_NE(s.message().find("v.dbf"), std::string::npos) << s.message();
+        EXPECT_EQ(*b.dbf, before);
+        EXPECT_EQ(*b.fpt, memoBefore);
+        EXPECT_EQ(t->append(row, nullptr).code(), Status::Code::InvalidArgument);
+        EXPECT_EQ(t->recordCount(), 1u);
+    }
+}
+
+TEST(DbfTable, CodePageMarkDecidesTheBytes) {
+    struct Case {
+        int codePage;
+        uint8_t mark;
+        const char* bytes;  // "Año ñ" on disk
+    };
+    const Case cases[] = {{1252, 0x03, "A\xF1o \xF1"}, {850, 0x02, "A\xA4o \xA4"},
+                          {437, 0x01, "A\xA4o \xA4"}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.codePage);
+        Buffers b;
+        std::unique_ptr<DbfTable> t;
+        ASSERT_TRUE(
+            DbfTable::create(b.dbfFile(), nullptr, {{"X", 'C', 5, 0}}, options(c.codePage), &t).ok());
+        ASSERT_TRUE(t->append({"Año ñ"}, nullptr).ok());
+        EXPECT_EQ(uint8_t((*b.dbf)[29]), c.mark);
+        EXPECT_EQ(uint8_t((*b.dbf)[0]), 0x03);
+        size_t h = 32 + 32 + 1;
+        EXPECT_EQ(b.dbf->substr(h + 1, 5), c.bytes);
+        auto r = reopen(b, 1252);  // the mark wins over the default
+        std::vector<Value> v;
+        bool deleted;
+        ASSERT_TRUE(r->read(1, &v, &deleted).ok());
+        EXPECT_EQ(v[0].text(), "Año ñ");
+    }
+}
+
+TEST(DbfTable, ChangedMemosStayInPlaceUntilTheyOutgrowTheirBlocks) {
+    Buffers b;
+    std::unique_ptr<DbfTable> t;
+    ASSERT_TRUE(DbfTable::create(b.dbfFile(), b.fptFile(), {{"M", 'M', 10, 0}}, options(), &t).ok());
+    auto pointer = [&] { return b.dbf->substr(32 + 32 + 1 + 1, 10); };
+    ASSERT_TRUE(t->append({Value::memo(std::string(50, 'a'))}, nullptr).ok());
+    EXPECT_EQ(pointer(), "         8");
+    ASSERT_TRUE(t->append({Value::memo("b")}, nullptr).ok());  // block 9
+    ASSERT_TRUE(t->write(1, {Value::memo(std::string(56, 'c'))}).ok());  // 8 + 56 = one block
+    EXPECT_EQ(pointer(), "         8");
+    ASSERT_TRUE(t->write(1, {Value::memo(std::string(57, 'd'))}).ok());  // needs two: moves
+    EXPECT_EQ(pointer(), "        10");
+    ASSERT_TRUE(t->write(1, {Value::memo("")}).ok());
+    EXPECT_EQ(pointer(), "          ");
+    auto r = reopen(b);
+    std::vector<Value> v;
+    bool deleted;
+    ASSERT_TRUE(r->read(2, &v, &deleted).ok());
+    EXPECT_EQ(v[0].text(), "b");
+    ASSERT_TRUE(r->read(1, &v, &deleted).ok());
+    EXPECT_EQ(v[0].text(), "");
+}
+
+// Every possible cut of the writes of three appends: what the header counts reads back
+// exactly, and nothing beyond what was appended is counted.
+TEST(DbfTable, AFailedWriteLeavesEarlierRecordsReadable) {
+    const std::vector<std::vector<Value>> rows = {
+        {"Español", 1, 1.5, 2, Date::fromYmd(2024, 1, 2), true, Value::memo("primera")},
+        {"Coalición", 2, 2.5, 3, Date(), false, Value::memo(std::string(200, 'z'))},
+        {"Tercero", 3, 3.5, 4, Date::fromYmd(2024, 1, 4), true, Value::memo("")},
+    };
+    Buffers base;
+    {
+        std::unique_ptr<DbfTable> t;
+        ASSERT_TRUE(DbfTable::create(base.dbfFile(), base.fptFile(), kAllTypes, options(), &t).ok());
+        ASSERT_TRUE(t->append(rows[0], nullptr).ok());
+    }
+    for (uint64_t budget = 0; budget < 700; budget += 3) {
+        SCOPED_TRACE(budget);
+        Buffers b;
+        *b.dbf = *base.dbf;
+        *b.fpt = *base.fpt;
+        auto faultyDbf = std::make_unique<FaultyFile>(b.dbfFile(), budget);
+        auto faultyFpt = std::make_unique<FaultyFile>(b.fptFile(), budget);
+        std::unique_ptr<DbfTable> t;
+        ASSERT_TRUE(DbfTable::open(std::move(faultyDbf), std::move(faultyFpt), options(), &t).ok());
+        uint32_t written = 1;
+        for (size_t i = 1; i < rows.size(); ++i) {
+            if (!t->append(rows[i], nullptr).ok()) break;
+            ++written;
+        }
+        EXPECT_EQ(t->recordCount(), written);
+        auto r = reopen(b);
+        ASSERT_TRUE(r);
+        ASSERT_GE(r->recordCount(), 1u);
+        ASSERT_LE(r->recordCount(), written);
+        for (uint32_t n = 1; n <= r->recordCount(); ++n) {
+            std::vector<Value> v;
+            bool deleted;
+            Status s = r->read(n, &v, &deleted);
+            ASSERT_TRUE(s.ok()) << s.toString();
+            EXPECT_EQ(v[0].text(), text::fit(rows[n - 1][0].text(), 12));
+            EXPECT_EQ(v[6].text(), rows[n - 1][6].text());
+        }
+    }
+}
+
+TEST(DbfTable, PosixFilesRoundTripAndNameThemselvesInErrors) {
+    char dir[] = "/tmp/urnalia-dbf-XXXXXX";
+    ASSERT_NE(mkdtemp(dir), nullptr);
+    const std::string path = std::string(dir) + "/mesa.dbf";
+    const std::string memoPath = std::string(dir) + "/mesa.fpt";
+    {
+        std::unique_ptr<File> f, m;
+        ASSERT_TRUE(openFile(path, OpenMode::Create, &f).ok());
+        ASSERT_TRUE(openFile(memoPath, OpenMode::Create, &m).ok());
+        std::unique_ptr<DbfTable> t;
+        ASSERT_TRUE(DbfTable::create(std::move(f), std::move(m), kAllTypes, options(), &t).ok());
+        ASSERT_TRUE(t->append({"Español", 5, 1, 2, Date(), true, Value::memo("Coalición")}, nullptr).ok());
+        ASSERT_TRUE(t->commit().ok());
+    }
+    std::unique_ptr<File> f, m;
+    ASSERT_TRUE(openFile(path, OpenMode::ReadOnly, &f).ok());
+    ASSERT_TRUE(openFile(memoPath, OpenMode::ReadOnly, &m).ok());
+    std::unique_ptr<DbfTable> t;
+    ASSERT_TRUE(DbfTable::open(std::move(f), std::move(m), options(), &t).ok());
+    std::vector<Value> v;
+    bool deleted;
+    ASSERT_TRUE(t->read(1, &v, &deleted).ok());
+    EXPECT_EQ(v[6].text(), "Coalición");
+    Status s = t->setDeleted(1, true);  // read-only descriptor
+    EXPECT_EQ(s.code(), Status::Code::IOError);
+    EXPECT_NE(s.message().find(path), std::string::npos) << s.message();
+
+    std::unique_ptr<File> missing;
+    s = openFile(std::string(dir) + "/nada.dbf", OpenMode::ReadWrite, &missing);
+    EXPECT_EQ(s.code(), Status::Code::NotFound);
+    EXPECT_NE(s.message().find("nada.dbf"), std::string::npos);
+    std::remove(path.c_str());
+    std::remove(memoPath.c_str());
+    rmdir(dir);
+}
