@@ -10,7 +10,7 @@ namespace dbf {
 
 // A single-byte code page (1252, 850 or 437).
 class CodePage {
-public:
+  public:
     // The code page a header's mark names; `fallback` (a code page number) when the mark
     // is 0 or one we have no table for.
     static const CodePage& forMark(uint8_t mark, int fallback);
@@ -23,9 +23,10 @@ public:
     // text is not valid UTF-8.
     Status fromUtf8(std::string_view text, std::string* out) const;
 
-    CodePage(int number, uint8_t mark, const uint16_t* high) : number_(number), mark_(mark), high_(high) {}
+    CodePage(int number, uint8_t mark, const uint16_t* high)
+        : number_(number), mark_(mark), high_(high) {}
 
-private:
+  private:
     int number_;
     uint8_t mark_;
     const uint16_t* high_;  // code points of bytes 0x80-0xFF

@@ -13,7 +13,9 @@ uint32_t getLe32(const char* p) {
     auto u = reinterpret_cast<const unsigned char*>(p);
     return uint32_t(u[0]) | uint32_t(u[1]) << 8 | uint32_t(u[2]) << 16 | uint32_t(u[3]) << 24;
 }
-uint64_t getLe64(const char* p) { return uint64_t(getLe32(p)) | uint64_t(getLe32(p + 4)) << 32; }
+uint64_t getLe64(const char* p) {
+    return uint64_t(getLe32(p)) | uint64_t(getLe32(p + 4)) << 32;
+}
 uint32_t getBe32(const char* p) {
     auto u = reinterpret_cast<const unsigned char*>(p);
     return uint32_t(u[0]) << 24 | uint32_t(u[1]) << 16 | uint32_t(u[2]) << 8 | uint32_t(u[3]);
@@ -44,22 +46,39 @@ void putBe16(char* p, uint16_t v) {
 Status withFile(const std::string& name, Status s) {
     std::string m = name + ": " + s.message();
     switch (s.code()) {
-        case Status::Code::Corruption: return Status::Corruption(std::move(m));
-        case Status::Code::InvalidArgument: return Status::InvalidArgument(std::move(m));
-        case Status::Code::NotSupported: return Status::NotSupported(std::move(m));
-        case Status::Code::NotFound: return Status::NotFound(std::move(m));
-        default: return s;
+        case Status::Code::Corruption:
+            return Status::Corruption(std::move(m));
+        case Status::Code::InvalidArgument:
+            return Status::InvalidArgument(std::move(m));
+        case Status::Code::NotSupported:
+            return Status::NotSupported(std::move(m));
+        case Status::Code::NotFound:
+            return Status::NotFound(std::move(m));
+        default:
+            return s;
     }
 }
 
-bool isNewerVariant(uint8_t version) { return version >= 0x30 && version <= 0x32; }
+bool isNewerVariant(uint8_t version) {
+    return version >= 0x30 && version <= 0x32;
+}
 
 namespace {
 
 bool knownVersion(uint8_t v) {
     switch (v) {
-        case 0x02: case 0x03: case 0x30: case 0x31: case 0x32: case 0x43: case 0x63:
-        case 0x83: case 0x8B: case 0xCB: case 0xF5: case 0xFB:
+        case 0x02:
+        case 0x03:
+        case 0x30:
+        case 0x31:
+        case 0x32:
+        case 0x43:
+        case 0x63:
+        case 0x83:
+        case 0x8B:
+        case 0xCB:
+        case 0xF5:
+        case 0xFB:
             return true;
         default:
             return false;
@@ -93,8 +112,7 @@ Status DbfHeader::decodeFrom(std::string_view in) {
         return Status::Corruption("truncated header: " + std::to_string(in.size()) +
                                   " bytes, a header needs 32");
     version = uint8_t(in[0]);
-    if (!knownVersion(version))
-        return Status::NotSupported("unknown version byte " + hex(version));
+    if (!knownVersion(version)) return Status::NotSupported("unknown version byte " + hex(version));
     int y = uint8_t(in[1]);
     year = y >= 100 ? 1900 + y : (y < 80 ? 2000 + y : 1900 + y);
     month = uint8_t(in[2]);
@@ -152,7 +170,8 @@ Status FieldDescriptor::decodeFrom(std::string_view in) {
                                   std::to_string(len));
     };
     switch (type) {
-        case 'C': return Status::OK();
+        case 'C':
+            return Status::OK();
         case 'N':
         case 'F':
             if (len > 20) return Status::Corruption(what + "numeric length " + std::to_string(len));
@@ -160,19 +179,25 @@ Status FieldDescriptor::decodeFrom(std::string_view in) {
                 return Status::Corruption(what + std::to_string(dec) +
                                           " decimals do not fit length " + std::to_string(len));
             return Status::OK();
-        case 'D': return needLen({8});
-        case 'L': return needLen({1});
+        case 'D':
+            return needLen({8});
+        case 'L':
+            return needLen({1});
         case 'M':
         case 'G':
-        case 'P': return needLen({4, 10});
-        case 'I': return needLen({4});
+        case 'P':
+            return needLen({4, 10});
+        case 'I':
+            return needLen({4});
         case 'B':
         case 'Y':
-        case 'T': return needLen({8});
+        case 'T':
+            return needLen({8});
         case 'V':
         case 'Q':
         case 'W':
-        case '0': return Status::OK();
+        case '0':
+            return Status::OK();
         default:
             if (uint8_t(type) < 0x20 || uint8_t(type) > 0x7E)
                 return Status::Corruption(what + "type byte " + hex(uint8_t(type)) + " is no type");
@@ -190,7 +215,8 @@ Status DbfLayout::fromStructure(const Structure& structure, uint8_t codePage, Db
     bool memo = false;
     for (const FieldDesc& f : structure) {
         if (f.name.empty() || f.name.size() > 10)
-            return Status::InvalidArgument("field name '" + f.name + "' must have 1 to 10 characters");
+            return Status::InvalidArgument("field name '" + f.name +
+                                           "' must have 1 to 10 characters");
         FieldDescriptor d;
         for (char c : f.name) d.name += (c >= 'a' && c <= 'z') ? char(c - 'a' + 'A') : c;
         d.type = f.type;
@@ -250,8 +276,8 @@ Status DbfLayout::decodeFrom(std::string_view in) {
                                       std::to_string(header.headerLength));
         if (in[pos] == kTerminator) break;
         if (pos + kDescriptorSize > header.headerLength)
-            return Status::Corruption("no field terminator: descriptor at offset " + std::to_string(pos) +
-                                      " runs past the header length");
+            return Status::Corruption("no field terminator: descriptor at offset " +
+                                      std::to_string(pos) + " runs past the header length");
         FieldDescriptor f;
         s = f.decodeFrom(in.substr(pos, kDescriptorSize));
         if (!s.ok()) return s;
@@ -276,13 +302,14 @@ Status DbfLayout::decodeFrom(std::string_view in) {
 }
 
 Status DbfLayout::checkFileSize(uint64_t fileSize) const {
-    uint64_t need = uint64_t(header.headerLength) + uint64_t(header.recordCount) * header.recordLength;
+    uint64_t need =
+        uint64_t(header.headerLength) + uint64_t(header.recordCount) * header.recordLength;
     if (fileSize < need)
-        return Status::Corruption("file has " + std::to_string(fileSize) + " bytes but the header's " +
-                                  std::to_string(header.recordCount) + " records of " +
-                                  std::to_string(header.recordLength) + " bytes after " +
-                                  std::to_string(header.headerLength) + " header bytes need " +
-                                  std::to_string(need));
+        return Status::Corruption("file has " + std::to_string(fileSize) +
+                                  " bytes but the header's " + std::to_string(header.recordCount) +
+                                  " records of " + std::to_string(header.recordLength) +
+                                  " bytes after " + std::to_string(header.headerLength) +
+                                  " header bytes need " + std::to_string(need));
     return Status::OK();
 }
 

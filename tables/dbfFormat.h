@@ -46,7 +46,7 @@ bool isNewerVariant(uint8_t version);
 
 // The first 32 bytes of a DBF file.
 class DbfHeader {
-public:
+  public:
     uint8_t version = kVersionPlain;
     int year = 0, month = 0, day = 0;  // last update; year in full
     uint32_t recordCount = 0;
@@ -61,7 +61,7 @@ public:
 
 // One 32-byte field descriptor.
 class FieldDescriptor {
-public:
+  public:
     std::string name;  // upper case, at most 10 characters
     char type = 'C';
     uint32_t offset = 0;  // within the record; the deletion flag is byte 0
@@ -76,7 +76,7 @@ public:
 
 // Header plus descriptors: everything before record 1.
 class DbfLayout {
-public:
+  public:
     DbfHeader header;
     std::vector<FieldDescriptor> fields;  // offsets computed, not taken from the file
 

@@ -4,7 +4,9 @@
 
 namespace dbf {
 
-Status FptMemo::error(Status s) const { return withFile(file_->name(), std::move(s)); }
+Status FptMemo::error(Status s) const {
+    return withFile(file_->name(), std::move(s));
+}
 
 Status FptMemo::create(std::unique_ptr<File> file, uint32_t blockSize,
                        std::unique_ptr<FptMemo>* out) {
@@ -21,7 +23,8 @@ Status FptMemo::create(std::unique_ptr<File> file, uint32_t blockSize,
     if (s.ok()) s = m->file_->write(0, header);
     // Pad so the file size is nextFree * blockSize, as newer writers do.
     uint64_t end = uint64_t(m->nextFree_) * blockSize;
-    if (s.ok() && end > kHeaderBytes) s = m->file_->write(kHeaderBytes, std::string(end - kHeaderBytes, '\0'));
+    if (s.ok() && end > kHeaderBytes)
+        s = m->file_->write(kHeaderBytes, std::string(end - kHeaderBytes, '\0'));
     if (!s.ok()) return s;
     *out = std::move(m);
     return Status::OK();
@@ -33,8 +36,8 @@ Status FptMemo::open(std::unique_ptr<File> file, std::unique_ptr<FptMemo>* out) 
     Status s = m->file_->read(0, 8, &header);
     if (!s.ok()) return s;
     if (header.size() < 8)
-        return m->error(Status::Corruption("truncated memo header: " +
-                                           std::to_string(header.size()) + " bytes"));
+        return m->error(Status::Corruption(
+            "truncated memo header: " + std::to_string(header.size()) + " bytes"));
     m->nextFree_ = getBe32(header.data());
     m->blockSize_ = getBe16(header.data() + 6);
     if (m->blockSize_ == 0) return m->error(Status::Corruption("memo block size is 0"));
@@ -101,8 +104,7 @@ Status FptMemo::append(std::string_view data, uint32_t type, uint32_t* block) {
     return Status::OK();
 }
 
-Status FptMemo::replace(uint32_t oldBlock, std::string_view data, uint32_t type,
-                        uint32_t* block) {
+Status FptMemo::replace(uint32_t oldBlock, std::string_view data, uint32_t type, uint32_t* block) {
     if (oldBlock != 0) {
         std::string old;
         uint32_t oldType = 0;

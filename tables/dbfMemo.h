@@ -12,7 +12,7 @@
 namespace dbf {
 
 class FptMemo {
-public:
+  public:
     static constexpr uint32_t kHeaderBytes = 512;
     static constexpr uint32_t kDefaultBlockSize = 64;
     static constexpr uint32_t kTypeText = 1;
@@ -36,7 +36,7 @@ public:
     uint32_t firstBlock() const { return (kHeaderBytes + blockSize_ - 1) / blockSize_; }
     const std::string& name() const { return file_->name(); }
 
-private:
+  private:
     explicit FptMemo(std::unique_ptr<File> file) : file_(std::move(file)) {}
     Status error(Status s) const;
     uint64_t blocksFor(uint64_t length) const { return (8 + length + blockSize_ - 1) / blockSize_; }

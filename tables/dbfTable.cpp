@@ -34,18 +34,30 @@ Date systemToday() {
 
 bool readableType(char t) {
     switch (t) {
-        case 'C': case 'N': case 'F': case 'L': case 'D': case 'M': case 'I': case 'B': case 'Y':
+        case 'C':
+        case 'N':
+        case 'F':
+        case 'L':
+        case 'D':
+        case 'M':
+        case 'I':
+        case 'B':
+        case 'Y':
             return true;
         default:
             return false;
     }
 }
 
-std::string fieldWhere(const FieldDescriptor& f) { return "field " + f.name; }
+std::string fieldWhere(const FieldDescriptor& f) {
+    return "field " + f.name;
+}
 
 }  // namespace
 
-Status DbfTable::error(Status s) const { return withFile(file_->name(), std::move(s)); }
+Status DbfTable::error(Status s) const {
+    return withFile(file_->name(), std::move(s));
+}
 
 Status DbfTable::create(std::unique_ptr<File> file, std::unique_ptr<File> memo,
                         const Structure& structure, const Options& options,
@@ -55,8 +67,8 @@ Status DbfTable::create(std::unique_ptr<File> file, std::unique_ptr<File> memo,
     t->options_ = options;
     const CodePage* cp = CodePage::byNumber(options.defaultCodePage);
     if (!cp)
-        return t->error(Status::NotSupported("code page " +
-                                             std::to_string(options.defaultCodePage)));
+        return t->error(
+            Status::NotSupported("code page " + std::to_string(options.defaultCodePage)));
     t->codePage_ = cp;
     Status s = DbfLayout::fromStructure(structure, cp->mark(), &t->layout_);
     if (!s.ok()) return t->error(s);
@@ -157,7 +169,9 @@ Status DbfTable::read(uint32_t recno, std::vector<Value>* values, bool* deleted)
 
 Status DbfTable::decodeField(const FieldDescriptor& f, std::string_view raw, Value* out) {
     switch (f.type) {
-        case 'C': *out = Value(codePage_->toUtf8(raw)); return Status::OK();
+        case 'C':
+            *out = Value(codePage_->toUtf8(raw));
+            return Status::OK();
         case 'N':
         case 'F': {
             std::string_view t = trimmed(raw);
@@ -218,9 +232,10 @@ Status DbfTable::decodeField(const FieldDescriptor& f, std::string_view raw, Val
             }
             std::string data;
             Status s = memo_->read(block, &data);
-            if (!s.ok()) return Status(s.code() == Status::Code::IOError
-                                           ? s
-                                           : Status::Corruption(fieldWhere(f) + ": " + s.message()));
+            if (!s.ok())
+                return Status(s.code() == Status::Code::IOError
+                                  ? s
+                                  : Status::Corruption(fieldWhere(f) + ": " + s.message()));
             *out = Value::memo((f.flags & 0x04) ? data : codePage_->toUtf8(data));
             return Status::OK();
         }
@@ -258,10 +273,9 @@ Status DbfTable::encodeField(const FieldDescriptor& f, const Value& v, char* dst
             if (!s.empty() && s[0] == '-' && s.find_first_not_of("-0.") == std::string::npos)
                 s.erase(0, 1);  // no "-0.00"
             if (s.empty() || s.size() > f.len)
-                return Status::InvalidArgument(fieldWhere(f) + ": " + v.toText() +
-                                               " does not fit " + std::string(1, f.type) + "(" +
-                                               std::to_string(f.len) + "," +
-                                               std::to_string(f.dec) + ")");
+                return Status::InvalidArgument(
+                    fieldWhere(f) + ": " + v.toText() + " does not fit " + std::string(1, f.type) +
+                    "(" + std::to_string(f.len) + "," + std::to_string(f.dec) + ")");
             std::memset(dst, ' ', f.len);
             std::memcpy(dst + f.len - s.size(), s.data(), s.size());
             return Status::OK();

@@ -19,7 +19,7 @@
 namespace dbf {
 
 class DbfTable {
-public:
+  public:
     struct Options {
         // Code page of tables whose header does not name one we know.
         int defaultCodePage = 1252;
@@ -50,7 +50,7 @@ public:
     // Rewrites the header's date and record count and flushes both files.
     Status commit();
 
-private:
+  private:
     DbfTable() = default;
     Status error(Status s) const;
     Status checkRecno(uint32_t recno) const;

@@ -14,7 +14,7 @@ Status posixError(const std::string& path, const char* what, int err) {
 }
 
 class PosixFile : public File {
-public:
+  public:
     PosixFile(std::string path, int fd) : path_(std::move(path)), fd_(fd) {}
     ~PosixFile() override { ::close(fd_); }
 
@@ -68,7 +68,7 @@ public:
 
     const std::string& name() const override { return path_; }
 
-private:
+  private:
     std::string path_;
     int fd_;
 };
@@ -78,9 +78,15 @@ private:
 Status openFile(const std::string& path, OpenMode mode, std::unique_ptr<File>* out) {
     int flags = O_CLOEXEC;
     switch (mode) {
-        case OpenMode::ReadOnly: flags |= O_RDONLY; break;
-        case OpenMode::ReadWrite: flags |= O_RDWR; break;
-        case OpenMode::Create: flags |= O_RDWR | O_CREAT | O_TRUNC; break;
+        case OpenMode::ReadOnly:
+            flags |= O_RDONLY;
+            break;
+        case OpenMode::ReadWrite:
+            flags |= O_RDWR;
+            break;
+        case OpenMode::Create:
+            flags |= O_RDWR | O_CREAT | O_TRUNC;
+            break;
     }
     int fd;
     do {

@@ -10,7 +10,7 @@
 
 // One open file. read() gives fewer than n bytes only when the file ends first.
 class File {
-public:
+  public:
     virtual ~File() = default;
     virtual Status read(uint64_t off, size_t n, std::string* out) = 0;
     virtual Status write(uint64_t off, std::string_view data) = 0;
@@ -32,7 +32,7 @@ Status openFile(const std::string& path, OpenMode mode, std::unique_ptr<File>* o
 // A file held in memory. Instances made from the same buffer see each other's writes,
 // so a test can "reopen" what an earlier instance wrote.
 class MemoryFile : public File {
-public:
+  public:
     MemoryFile(std::string name, std::shared_ptr<std::string> data)
         : name_(std::move(name)), data_(std::move(data)) {}
     Status read(uint64_t off, size_t n, std::string* out) override;
@@ -43,7 +43,7 @@ public:
     const std::string& name() const override { return name_; }
     const std::shared_ptr<std::string>& data() const { return data_; }
 
-private:
+  private:
     std::string name_;
     std::shared_ptr<std::string> data_;
 };
@@ -52,7 +52,7 @@ private:
 // write that crosses the budget is torn (its first bytes land) and fails, as do all later
 // writes, truncates and syncs.
 class FaultyFile : public File {
-public:
+  public:
     FaultyFile(std::unique_ptr<File> base, uint64_t budget)
         : base_(std::move(base)), budget_(budget) {}
     Status read(uint64_t off, size_t n, std::string* out) override;
@@ -62,7 +62,7 @@ public:
     Status sync() override;
     const std::string& name() const override { return base_->name(); }
 
-private:
+  private:
     Status fault() const;
     std::unique_ptr<File> base_;
     uint64_t budget_;

@@ -31,13 +31,20 @@ const std::string& exampleDbf() {
     static const std::string bytes = fromHex(
         "F5 18 07 0F 03 00 00 00 01 01 2C 00 00 00 00 00"
         "00 00 00 00 00 00 00 00 00 00 00 00 00 02 00 00"
-        "43 4C 41 56 45 00 00 00 00 00 00 43 01 00 00 00 03 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00"
-        "4E 4F 4D 42 52 45 00 00 00 00 00 43 04 00 00 00 08 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00"
-        "56 4F 54 4F 53 00 00 00 00 00 00 4E 0C 00 00 00 07 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00"
-        "50 43 54 00 00 00 00 00 00 00 00 4E 13 00 00 00 06 02 00 00 00 00 00 00 00 00 00 00 00 00 00 00"
-        "46 45 43 48 41 00 00 00 00 00 00 44 19 00 00 00 08 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00"
-        "41 43 54 49 56 4F 00 00 00 00 00 4C 21 00 00 00 01 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00"
-        "4E 4F 54 41 53 00 00 00 00 00 00 4D 22 00 00 00 0A 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00"
+        "43 4C 41 56 45 00 00 00 00 00 00 43 01 00 00 00 03 00 00 00 00 00 00 00 00 00 00 00 00 00 "
+        "00 00"
+        "4E 4F 4D 42 52 45 00 00 00 00 00 43 04 00 00 00 08 00 00 00 00 00 00 00 00 00 00 00 00 00 "
+        "00 00"
+        "56 4F 54 4F 53 00 00 00 00 00 00 4E 0C 00 00 00 07 00 00 00 00 00 00 00 00 00 00 00 00 00 "
+        "00 00"
+        "50 43 54 00 00 00 00 00 00 00 00 4E 13 00 00 00 06 02 00 00 00 00 00 00 00 00 00 00 00 00 "
+        "00 00"
+        "46 45 43 48 41 00 00 00 00 00 00 44 19 00 00 00 08 00 00 00 00 00 00 00 00 00 00 00 00 00 "
+        "00 00"
+        "41 43 54 49 56 4F 00 00 00 00 00 4C 21 00 00 00 01 00 00 00 00 00 00 00 00 00 00 00 00 00 "
+        "00 00"
+        "4E 4F 54 41 53 00 00 00 00 00 00 4D 22 00 00 00 0A 00 00 00 00 00 00 00 00 00 00 00 00 00 "
+        "00 00"
         "0D 20 50 52 49 41 44 41 4D 53 20 20 20 20 20 20"
         "31 35 30 30 20 31 32 2E 35 30 32 30 32 34 30 37"
         "30 31 54 20 20 20 20 20 20 20 20 20 38 20 50 41"
@@ -61,15 +68,14 @@ std::string exampleFpt() {
 }
 
 Structure exampleStructure() {
-    return {{"CLAVE", 'C', 3, 0}, {"NOMBRE", 'C', 8, 0}, {"VOTOS", 'N', 7, 0},
-            {"PCT", 'N', 6, 2},   {"FECHA", 'D', 8, 0},  {"ACTIVO", 'L', 1, 0},
-            {"NOTAS", 'M', 10, 0}};
+    return {{"CLAVE", 'C', 3, 0}, {"NOMBRE", 'C', 8, 0}, {"VOTOS", 'N', 7, 0}, {"PCT", 'N', 6, 2},
+            {"FECHA", 'D', 8, 0}, {"ACTIVO", 'L', 1, 0}, {"NOTAS", 'M', 10, 0}};
 }
 
 Status openBuffers(const std::string& dbf, const std::string& fpt, std::unique_ptr<DbfTable>* t) {
-    return DbfTable::open(
-        std::make_unique<MemoryFile>("t.dbf", std::make_shared<std::string>(dbf)),
-        std::make_unique<MemoryFile>("t.fpt", std::make_shared<std::string>(fpt)), {}, t);
+    return DbfTable::open(std::make_unique<MemoryFile>("t.dbf", std::make_shared<std::string>(dbf)),
+                          std::make_unique<MemoryFile>("t.fpt", std::make_shared<std::string>(fpt)),
+                          {}, t);
 }
 
 }  // namespace
@@ -90,8 +96,10 @@ TEST(DbfFormat, WritesTheWorkedExampleByteForByte) {
                            Date::fromYmd(2024, 7, 1), true, Value::memo("Coalicion PRI-PVEM")},
                           nullptr)
                     .ok());
-    ASSERT_TRUE(t->append({"PAN", "ADAMSON", -20, 0.5, Date(), false, Value::memo("")}, nullptr).ok());
-    ASSERT_TRUE(t->append({"PRD", "BAKER", 0, nil, Date::fromYmd(1999, 12, 31), nil, nil}, nullptr).ok());
+    ASSERT_TRUE(
+        t->append({"PAN", "ADAMSON", -20, 0.5, Date(), false, Value::memo("")}, nullptr).ok());
+    ASSERT_TRUE(
+        t->append({"PRD", "BAKER", 0, nil, Date::fromYmd(1999, 12, 31), nil, nil}, nullptr).ok());
     ASSERT_TRUE(t->commit().ok());
     EXPECT_EQ(*dbf, exampleDbf());
     EXPECT_EQ(*fpt, exampleFpt());
@@ -122,7 +130,7 @@ TEST(DbfFormat, ReadsTheWorkedExample) {
 }
 
 TEST(DbfFormat, DamagedFilesAreRefused) {
-    using Patch = std::function<void(std::string& dbf, std::string& fpt)>;
+    using Patch = std::function<void(std::string & dbf, std::string & fpt)>;
     auto put = [](size_t off, std::string bytes) {
         return [=](std::string& d, std::string&) { d.replace(off, bytes.size(), bytes); };
     };
@@ -144,8 +152,8 @@ TEST(DbfFormat, DamagedFilesAreRefused) {
          C::Corruption, "300 bytes"},
         {"header length too small", put(8, std::string("\x28\x00", 2)), false, C::Corruption,
          "header length"},
-        {"header length beyond records", put(8, std::string("\x20\x01", 2)), false,
-         C::Corruption, "t.dbf"},
+        {"header length beyond records", put(8, std::string("\x20\x01", 2)), false, C::Corruption,
+         "t.dbf"},
         {"record length disagrees", put(10, std::string("\x2D", 1)), false, C::Corruption,
          "add up to 44"},
         {"zero-length field", put(0x30, std::string("\x00", 1)), false, C::Corruption,
@@ -160,8 +168,8 @@ TEST(DbfFormat, DamagedFilesAreRefused) {
         {"blank field name", put(0x20, std::string(5, '\0')), false, C::Corruption, "name"},
         {"decimals longer than field", put(0x91, std::string("\x06", 1)), false, C::Corruption,
          "PCT"},
-        {"memo block size 0", [](std::string&, std::string& f) { f[7] = 0; }, false,
-         C::Corruption, "t.fpt"},
+        {"memo block size 0", [](std::string&, std::string& f) { f[7] = 0; }, false, C::Corruption,
+         "t.fpt"},
         {"memo header truncated", [](std::string&, std::string& f) { f.resize(5); }, false,
          C::Corruption, "t.fpt"},
         {"memo pointer past the file", put(0x123, "       999"), true, C::Corruption, "999"},

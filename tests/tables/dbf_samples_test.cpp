@@ -17,7 +17,9 @@ namespace {
 
 const fs::path kSamples = "/work/shared/formats/samples";
 
-std::string lowerExt(const fs::path& p) { return text::lower(p.extension().string()); }
+std::string lowerExt(const fs::path& p) {
+    return text::lower(p.extension().string());
+}
 
 // The memo file next to a table: same base name, .fpt (or .dct for a container), any case.
 fs::path memoFor(const fs::path& table) {

@@ -26,9 +26,8 @@ DbfTable::Options options(int codePage = 1252) {
     return o;
 }
 
-const Structure kAllTypes = {{"PARTIDO", 'C', 12, 0}, {"VOTOS", 'N', 9, 0},
-                             {"PCT", 'N', 7, 3},      {"PESO", 'F', 10, 2},
-                             {"FECHA", 'D', 8, 0},    {"VALIDO", 'L', 1, 0},
+const Structure kAllTypes = {{"PARTIDO", 'C', 12, 0}, {"VOTOS", 'N', 9, 0}, {"PCT", 'N', 7, 3},
+                             {"PESO", 'F', 10, 2},    {"FECHA", 'D', 8, 0}, {"VALIDO", 'L', 1, 0},
                              {"NOTAS", 'M', 10, 0}};
 
 std::unique_ptr<DbfTable> reopen(const Buffers& b, int codePage = 1252) {
@@ -49,8 +48,7 @@ TEST(DbfTable, EveryFieldTypeSurvivesAReopen) {
     const std::vector<std::vector<Value>> rows = {
         {"Español", 123456789, Value::number(-1.25, 7, 3), 1234567.89, Date::fromYmd(2024, 2, 29),
          true, Value::memo("Coalición")},
-        {"Coalición", -12345678, Value::number(0.001, 7, 3), -0.5, Date(), false,
-         Value::memo("")},
+        {"Coalición", -12345678, Value::number(0.001, 7, 3), -0.5, Date(), false, Value::memo("")},
         {"", 0, 0, 0, Date::fromYmd(1900, 1, 1), false, Value::memo(longMemo)},
         {"€ ŠŽšžŸ ¿ñ?", 7, 99.999, 0.01, Date::fromYmd(2099, 12, 31), true, Value::memo("x")},
     };
@@ -88,22 +86,23 @@ TEST(DbfTable, RefusedValuesWriteNothing) {
         const char* mentions;
     };
     const Case cases[] = {
-        {1234567890, 1, 1252, "VOTOS"},            // ten digits in N(9)
-        {-100000000, 1, 1252, "does not fit"},     // the sign makes ten
-        {1000.0, 2, 1252, "PCT"},                  // "1000.000" in N(7,3)
-        {999.9996, 2, 1252, "PCT"},                // rounds up to 1000.000
-        {Value(0.0 / 0.0), 3, 1252, "PESO"},       // NaN
-        {"漢字", 0, 1252, "PARTIDO"},              // no byte in 1252
-        {"€uro", 0, 850, "code page 850"},         // 850 has no euro sign
+        {1234567890, 1, 1252, "VOTOS"},              // ten digits in N(9)
+        {-100000000, 1, 1252, "does not fit"},       // the sign makes ten
+        {1000.0, 2, 1252, "PCT"},                    // "1000.000" in N(7,3)
+        {999.9996, 2, 1252, "PCT"},                  // rounds up to 1000.000
+        {Value(0.0 / 0.0), 3, 1252, "PESO"},         // NaN
+        {"漢字", 0, 1252, "PARTIDO"},                // no byte in 1252
+        {"€uro", 0, 850, "code page 850"},           // 850 has no euro sign
         {std::string("\xC3", 1), 0, 1252, "UTF-8"},  // cut sequence
-        {"texto", 1, 1252, "type N"},              // text into a number
-        {Value::memo("Ω"), 6, 850, "NOTAS"},       // memo text too
+        {"texto", 1, 1252, "type N"},                // text into a number
+        {Value::memo("Ω"), 6, 850, "NOTAS"},         // memo text too
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.mentions);
         Buffers b;
         std::unique_ptr<DbfTable> t;
-        ASSERT_TRUE(DbfTable::create(b.dbfFile(), b.fptFile(), kAllTypes, options(c.codePage), &t).ok());
+        ASSERT_TRUE(
+            DbfTable::create(b.dbfFile(), b.fptFile(), kAllTypes, options(c.codePage), &t).ok());
         ASSERT_TRUE(t->append({"A", 1, 1, 1, Date(), true, Value::memo("uno")}, nullptr).ok());
         std::string before = *b.dbf, memoBefore = *b.fpt;
         std::vector<Value> row(7);
@@ -125,14 +124,15 @@ TEST(DbfTable, CodePageMarkDecidesTheBytes) {
         uint8_t mark;
         const char* bytes;  // "Año ñ" on disk
     };
-    const Case cases[] = {{1252, 0x03, "A\xF1o \xF1"}, {850, 0x02, "A\xA4o \xA4"},
-                          {437, 0x01, "A\xA4o \xA4"}};
+    const Case cases[] = {
+        {1252, 0x03, "A\xF1o \xF1"}, {850, 0x02, "A\xA4o \xA4"}, {437, 0x01, "A\xA4o \xA4"}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.codePage);
         Buffers b;
         std::unique_ptr<DbfTable> t;
         ASSERT_TRUE(
-            DbfTable::create(b.dbfFile(), nullptr, {{"X", 'C', 5, 0}}, options(c.codePage), &t).ok());
+            DbfTable::create(b.dbfFile(), nullptr, {{"X", 'C', 5, 0}}, options(c.codePage), &t)
+                .ok());
         ASSERT_TRUE(t->append({"Año ñ"}, nullptr).ok());
         EXPECT_EQ(uint8_t((*b.dbf)[29]), c.mark);
         EXPECT_EQ(uint8_t((*b.dbf)[0]), 0x03);
@@ -149,11 +149,12 @@ TEST(DbfTable, CodePageMarkDecidesTheBytes) {
 TEST(DbfTable, ChangedMemosStayInPlaceUntilTheyOutgrowTheirBlocks) {
     Buffers b;
     std::unique_ptr<DbfTable> t;
-    ASSERT_TRUE(DbfTable::create(b.dbfFile(), b.fptFile(), {{"M", 'M', 10, 0}}, options(), &t).ok());
+    ASSERT_TRUE(
+        DbfTable::create(b.dbfFile(), b.fptFile(), {{"M", 'M', 10, 0}}, options(), &t).ok());
     auto pointer = [&] { return b.dbf->substr(32 + 32 + 1 + 1, 10); };
     ASSERT_TRUE(t->append({Value::memo(std::string(50, 'a'))}, nullptr).ok());
     EXPECT_EQ(pointer(), "         8");
-    ASSERT_TRUE(t->append({Value::memo("b")}, nullptr).ok());  // block 9
+    ASSERT_TRUE(t->append({Value::memo("b")}, nullptr).ok());            // block 9
     ASSERT_TRUE(t->write(1, {Value::memo(std::string(56, 'c'))}).ok());  // 8 + 56 = one block
     EXPECT_EQ(pointer(), "         8");
     ASSERT_TRUE(t->write(1, {Value::memo(std::string(57, 'd'))}).ok());  // needs two: moves
@@ -180,7 +181,8 @@ TEST(DbfTable, AFailedWriteLeavesEarlierRecordsReadable) {
     Buffers base;
     {
         std::unique_ptr<DbfTable> t;
-        ASSERT_TRUE(DbfTable::create(base.dbfFile(), base.fptFile(), kAllTypes, options(), &t).ok());
+        ASSERT_TRUE(
+            DbfTable::create(base.dbfFile(), base.fptFile(), kAllTypes, options(), &t).ok());
         ASSERT_TRUE(t->append(rows[0], nullptr).ok());
     }
     for (uint64_t budget = 0; budget < 700; budget += 3) {
@@ -224,7 +226,8 @@ TEST(DbfTable, PosixFilesRoundTripAndNameThemselvesInErrors) {
         ASSERT_TRUE(openFile(memoPath, OpenMode::Create, &m).ok());
         std::unique_ptr<DbfTable> t;
         ASSERT_TRUE(DbfTable::create(std::move(f), std::move(m), kAllTypes, options(), &t).ok());
-        ASSERT_TRUE(t->append({"Español", 5, 1, 2, Date(), true, Value::memo("Coalición")}, nullptr).ok());
+        ASSERT_TRUE(
+            t->append({"Español", 5, 1, 2, Date(), true, Value::memo("Coalición")}, nullptr).ok());
         ASSERT_TRUE(t->commit().ok());
     }
     std::unique_ptr<File> f, m;
