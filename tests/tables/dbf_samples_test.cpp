@@ -158,3 +158,22 @@ TEST(DbfSamples, TheFoxPro2TableHasItsMemosAndDosText) {
     EXPECT_EQ(blankDates, 508);
     EXPECT_GT(accented, 0);
 }
+
+// The published copy of rooms.dbf had its field terminator turned into a line feed.
+TEST(DbfSamples, TheTextConvertedRoomsIsRefused) {
+    fs::path p = kSamples / "dbd-xbase" / "rooms.dbf";
+    if (!fs::exists(p)) GTEST_SKIP() << p << " is missing";
+    std::unique_ptr<File> f;
+    ASSERT_TRUE(openFile(p.string(), OpenMode::ReadOnly, &f).ok());
+    uint64_t size = 0;
+    ASSERT_TRUE(f->size(&size).ok());
+    auto bytes = std::make_shared<std::string>();
+    ASSERT_TRUE(f->read(0, size_t(size), bytes.get()).ok());
+    ASSERT_EQ((*bytes)[0x60], 0x0D);
+    (*bytes)[0x60] = 0x0A;
+    bytes->push_back(0x0A);
+    std::unique_ptr<DbfTable> t;
+    Status s = DbfTable::open(std::make_unique<MemoryFile>("rooms.dbf", bytes), nullptr, {}, &t);
+    EXPECT_EQ(s.code(), Status::Code::Corruption) << s.toString();
+    EXPECT_NE(s.message().find("terminator"), std::string::npos) << s.message();
+}

@@ -251,3 +251,32 @@ TEST(DbfTable, PosixFilesRoundTripAndNameThemselvesInErrors) {
     std::remove(memoPath.c_str());
     rmdir(dir);
 }
+
+// The header takes bytes 0-511 whatever the block size, so the first memo block moves.
+TEST(DbfMemo, FirstBlockFollowsTheBlockSize) {
+    struct Case {
+        uint32_t blockSize, firstBlock, secondBlock;
+    };
+    const Case cases[] = {{1, 512, 525}, {64, 8, 9}, {100, 6, 7}, {512, 1, 2}, {1024, 1, 2}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.blockSize);
+        auto data = std::make_shared<std::string>();
+        std::unique_ptr<FptMemo> m;
+        ASSERT_TRUE(
+            FptMemo::create(std::make_unique<MemoryFile>("m.fpt", data), c.blockSize, &m).ok());
+        uint32_t a = 0, b = 0;
+        ASSERT_TRUE(m->append("hello", FptMemo::kTypeText, &a).ok());
+        ASSERT_TRUE(m->append("world", FptMemo::kTypeText, &b).ok());
+        EXPECT_EQ(a, c.firstBlock);
+        EXPECT_EQ(b, c.secondBlock);
+        std::unique_ptr<FptMemo> r;
+        ASSERT_TRUE(FptMemo::open(std::make_unique<MemoryFile>("m.fpt", data), &r).ok());
+        EXPECT_EQ(r->blockSize(), c.blockSize);
+        std::string text;
+        uint32_t type = 0;
+        ASSERT_TRUE(r->read(b, &text, &type).ok());
+        EXPECT_EQ(text, "world");
+        EXPECT_EQ(type, FptMemo::kTypeText);
+        EXPECT_EQ(r->read(r->nextFree(), &text).code(), Status::Code::Corruption);
+    }
+}
