@@ -95,18 +95,20 @@ bool nextCodePoint(std::string_view s, size_t* i, uint32_t* cp) {
 
 }  // namespace
 
-const CodePage& CodePage::forMark(uint8_t mark, int fallback) {
+const CodePage* CodePage::forMark(uint8_t mark, int fallback) {
     switch (mark) {
-        case 0x01:
-            return kPage437;
-        case 0x02:
-            return kPage850;
-        case 0x03:
-            return kPage1252;
-        default: {
+        case 0x00: {
             const CodePage* p = byNumber(fallback);
-            return p ? *p : kPage1252;
+            return p ? p : &kPage1252;
         }
+        case 0x01:
+            return &kPage437;
+        case 0x02:
+            return &kPage850;
+        case 0x03:
+            return &kPage1252;
+        default:
+            return nullptr;
     }
 }
 

@@ -11,9 +11,9 @@ namespace dbf {
 // A single-byte code page (1252, 850 or 437).
 class CodePage {
   public:
-    // The code page a header's mark names; `fallback` (a code page number) when the mark
-    // is 0 or one we have no table for.
-    static const CodePage& forMark(uint8_t mark, int fallback);
+    // The code page a header's mark names; `fallback` (a code page number, 1252 when
+    // unknown) for the unmarked 0. Null for a mark of a code page we have no table for.
+    static const CodePage* forMark(uint8_t mark, int fallback);
     static const CodePage* byNumber(int number);  // null when unknown
 
     int number() const { return number_; }

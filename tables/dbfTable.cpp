@@ -113,7 +113,13 @@ Status DbfTable::open(std::unique_ptr<File> file, std::unique_ptr<File> memo,
             return t->error(Status::NotSupported(fieldWhere(f) + ": type '" +
                                                  std::string(1, f.type) + "' is not supported"));
     }
-    t->codePage_ = &CodePage::forMark(t->layout_.header.codePage, options.defaultCodePage);
+    t->codePage_ = CodePage::forMark(t->layout_.header.codePage, options.defaultCodePage);
+    if (!t->codePage_) {
+        char mark[8];
+        std::snprintf(mark, sizeof mark, "0x%02X", unsigned(t->layout_.header.codePage));
+        return t->error(
+            Status::NotSupported(std::string("code page mark ") + mark + " is not supported"));
+    }
     if (t->layout_.hasMemo()) {
         uint8_t v = t->layout_.header.version;
         if (v == 0x83 || v == 0x8B || v == 0xCB)
@@ -180,6 +186,8 @@ Status DbfTable::decodeField(const FieldDescriptor& f, std::string_view raw, Val
                 return Status::OK();
             }
             std::string s(t);
+            if (s.find_first_not_of("0123456789+-.") != std::string::npos)
+                return Status::Corruption(fieldWhere(f) + ": '" + s + "' is not a number");
             char* end = nullptr;
             double d = std::strtod(s.c_str(), &end);
             if (end != s.c_str() + s.size() || !std::isfinite(d))

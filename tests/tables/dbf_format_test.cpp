@@ -180,6 +180,9 @@ TEST(DbfFormat, DamagedFilesAreRefused) {
          C::Corruption, "t.fpt"},
         {"memo length huge", [](std::string&, std::string& f) { f[516] = 0x7F; }, true,
          C::Corruption, "runs past"},
+        {"code page without a table", put(29, std::string("\xC8", 1)), false, C::NotSupported,
+         "0xC8"},
+        {"number in hexadecimal", put(0x10C, "0x10"), true, C::Corruption, "VOTOS"},
         {"number field garbage", put(0x10C, "1x00"), true, C::Corruption, "VOTOS"},
     };
     for (const Case& c : cases) {
