@@ -253,7 +253,8 @@ Status DbfTable::decodeField(const FieldDescriptor& f, std::string_view raw, Val
     }
 }
 
-Status DbfTable::encodeField(const FieldDescriptor& f, const Value& v, char* dst) {
+Status DbfTable::encodeField(const FieldDescriptor& f, const Value& v, char* dst,
+                             std::string* memoBytes) {
     if (v.isNil()) return Status::OK();
     auto mismatch = [&] {
         return Status::InvalidArgument(fieldWhere(f) + " of type " + std::string(1, f.type) +
@@ -327,27 +328,7 @@ Status DbfTable::encodeField(const FieldDescriptor& f, const Value& v, char* dst
                 Status s = codePage_->fromUtf8(v.text(), &bytes);
                 if (!s.ok()) return Status::InvalidArgument(fieldWhere(f) + ": " + s.message());
             }
-            uint32_t old = 0;
-            std::string_view cur(dst, f.len);
-            if (f.len == 4) {
-                old = getLe32(dst);
-            } else if (allDigits(trimmed(cur)) && trimmed(cur).size() <= 10) {
-                old = uint32_t(std::strtoull(std::string(trimmed(cur)).c_str(), nullptr, 10));
-            }
-            uint32_t block = 0;
-            if (!bytes.empty()) {
-                Status s = memo_->replace(old, bytes, FptMemo::kTypeText, &block);
-                if (!s.ok()) return s;
-            }
-            if (f.len == 4) {
-                putLe32(dst, block);
-            } else if (block == 0) {
-                std::memset(dst, ' ', f.len);
-            } else {
-                char buf[16];
-                std::snprintf(buf, sizeof buf, "%10u", unsigned(block));
-                std::memcpy(dst, buf, 10);
-            }
+            *memoBytes = std::move(bytes);
             return Status::OK();
         }
         default:
@@ -356,41 +337,74 @@ Status DbfTable::encodeField(const FieldDescriptor& f, const Value& v, char* dst
     }
 }
 
-Status DbfTable::write(uint32_t recno, const std::vector<Value>& values) {
-    Status s = checkRecno(recno);
-    if (!s.ok()) return s;
+Status DbfTable::storeMemo(const FieldDescriptor& f, std::string_view bytes, char* dst) {
+    uint32_t old = 0;
+    std::string_view cur = trimmed(std::string_view(dst, f.len));
+    if (f.len == 4) {
+        old = getLe32(dst);
+    } else if (allDigits(cur) && cur.size() <= 10) {
+        old = uint32_t(std::strtoull(std::string(cur).c_str(), nullptr, 10));
+    }
+    uint32_t block = 0;
+    if (!bytes.empty()) {
+        Status s = memo_->replace(old, bytes, FptMemo::kTypeText, &block);
+        if (!s.ok()) return s;
+    }
+    if (f.len == 4) {
+        putLe32(dst, block);
+    } else if (block == 0) {
+        std::memset(dst, ' ', f.len);
+    } else {
+        char buf[16];
+        std::snprintf(buf, sizeof buf, "%10u", unsigned(block));
+        std::memcpy(dst, buf, 10);
+    }
+    return Status::OK();
+}
+
+Status DbfTable::encodeRecord(const std::vector<Value>& values, std::string* raw) {
     if (values.size() != layout_.fields.size())
         return error(Status::InvalidArgument(std::to_string(values.size()) + " values for " +
                                              std::to_string(layout_.fields.size()) + " fields"));
+    // Memo blocks are written only once every value has been accepted, so a refused value
+    // leaves the memo file as it was.
+    std::vector<std::string> memos(values.size());
+    for (size_t i = 0; i < values.size(); ++i) {
+        const FieldDescriptor& f = layout_.fields[i];
+        Status s = encodeField(f, values[i], raw->data() + f.offset, &memos[i]);
+        if (!s.ok()) return s.code() == Status::Code::InvalidArgument ? error(s) : s;
+    }
+    for (size_t i = 0; i < values.size(); ++i) {
+        const FieldDescriptor& f = layout_.fields[i];
+        if (f.type != 'M' || values[i].isNil()) continue;
+        Status s = storeMemo(f, memos[i], raw->data() + f.offset);
+        if (!s.ok()) return s;
+    }
+    return Status::OK();
+}
+
+Status DbfTable::write(uint32_t recno, const std::vector<Value>& values) {
+    Status s = checkRecno(recno);
+    if (!s.ok()) return s;
     std::string raw;
     s = file_->read(recordOffset(recno), layout_.header.recordLength, &raw);
     if (!s.ok()) return s;
     if (raw.size() != layout_.header.recordLength)
         return error(Status::Corruption("record " + std::to_string(recno) + " is cut short"));
-    for (size_t i = 0; i < values.size(); ++i) {
-        const FieldDescriptor& f = layout_.fields[i];
-        s = encodeField(f, values[i], raw.data() + f.offset);
-        if (!s.ok()) return s.code() == Status::Code::InvalidArgument ? error(s) : s;
-    }
+    s = encodeRecord(values, &raw);
+    if (!s.ok()) return s;
     return file_->write(recordOffset(recno), raw);
 }
 
 Status DbfTable::append(const std::vector<Value>& values, uint32_t* recno) {
-    if (values.size() != layout_.fields.size())
-        return error(Status::InvalidArgument(std::to_string(values.size()) + " values for " +
-                                             std::to_string(layout_.fields.size()) + " fields"));
     if (layout_.header.recordCount == 0xFFFFFFFFu)
         return error(Status::InvalidArgument("table is full"));
     std::string raw(layout_.header.recordLength, ' ');
-    // Encode first: a refused value writes nothing to the table.
-    for (size_t i = 0; i < values.size(); ++i) {
-        const FieldDescriptor& f = layout_.fields[i];
-        Status s = encodeField(f, values[i], raw.data() + f.offset);
-        if (!s.ok()) return s.code() == Status::Code::InvalidArgument ? error(s) : s;
-    }
+    Status s = encodeRecord(values, &raw);
+    if (!s.ok()) return s;
     uint32_t n = layout_.header.recordCount + 1;
     raw.push_back(kEndOfFile);
-    Status s = file_->write(recordOffset(n), raw);
+    s = file_->write(recordOffset(n), raw);
     if (!s.ok()) return s;
     layout_.header.recordCount = n;
     s = writeHeaderCount();

@@ -58,7 +58,10 @@ class DbfTable {
         return layout_.header.headerLength + uint64_t(recno - 1) * layout_.header.recordLength;
     }
     Status decodeField(const FieldDescriptor& f, std::string_view raw, Value* out);
-    Status encodeField(const FieldDescriptor& f, const Value& v, char* dst);
+    // Fills the field's bytes; a memo's text goes to `memoBytes` for storeMemo().
+    Status encodeField(const FieldDescriptor& f, const Value& v, char* dst, std::string* memoBytes);
+    Status storeMemo(const FieldDescriptor& f, std::string_view bytes, char* dst);
+    Status encodeRecord(const std::vector<Value>& values, std::string* raw);
     Status writeHeaderCount();
     void stampDate();
 

@@ -106,6 +106,7 @@ TEST(DbfTable, RefusedValuesWriteNothing) {
         ASSERT_TRUE(t->append({"A", 1, 1, 1, Date(), true, Value::memo("uno")}, nullptr).ok());
         std::string before = *b.dbf, memoBefore = *b.fpt;
         std::vector<Value> row(7);
+        row[6] = Value::memo("dos");  // would fit in place: must not land either
         row[size_t(c.field)] = c.value;
         Status s = t->write(1, row);
         EXPECT_EQ(s.code(), Status::Code::InvalidArgument) << s.toString();
@@ -279,4 +280,18 @@ TEST(DbfMemo, FirstBlockFollowsTheBlockSize) {
         EXPECT_EQ(type, FptMemo::kTypeText);
         EXPECT_EQ(r->read(r->nextFree(), &text).code(), Status::Code::Corruption);
     }
+}
+
+TEST(DbfTable, AMemoBeforeARefusedValueIsNotStored) {
+    Buffers b;
+    std::unique_ptr<DbfTable> t;
+    ASSERT_TRUE(DbfTable::create(b.dbfFile(), b.fptFile(), {{"M", 'M', 10, 0}, {"N", 'N', 3, 0}},
+                                 options(), &t)
+                    .ok());
+    ASSERT_TRUE(t->append({Value::memo("uno"), 1}, nullptr).ok());
+    const std::string fpt = *b.fpt;
+    EXPECT_EQ(t->write(1, {Value::memo("dos"), 1000}).code(), Status::Code::InvalidArgument);
+    EXPECT_EQ(t->append({Value::memo("tres"), 1000}, nullptr).code(),
+              Status::Code::InvalidArgument);
+    EXPECT_EQ(*b.fpt, fpt);
 }
