@@ -80,7 +80,7 @@ class DbfLayout {
     DbfHeader header;
     std::vector<FieldDescriptor> fields;  // offsets computed, not taken from the file
 
-    // Builds the FoxPro 2.x layout of a new table (0xF5 with memos, else 0x03).
+    // Builds the layout of a new table: version 0xF5 with memos, else 0x03, no backlink.
     static Status fromStructure(const Structure& structure, uint8_t codePage, DbfLayout* out);
     // Header, descriptors, terminator (and the empty backlink of the newer variant).
     void encodeTo(std::string* out) const;
