@@ -159,14 +159,9 @@ Status DbfTable::read(uint32_t recno, std::vector<Value>* values, bool* deleted)
     for (const FieldDescriptor& f : layout_.fields) {
         Value v;
         s = decodeField(f, std::string_view(raw).substr(f.offset, f.len), &v);
-        if (!s.ok()) {
-            if (s.code() == Status::Code::IOError) return s;
-            // Memo errors name the memo file already.
-            std::string m = "record " + std::to_string(recno) + " " + s.message();
-            return s.code() == Status::Code::Corruption && f.type != 'M'
-                       ? error(Status::Corruption(m))
-                       : Status::Corruption(m);
-        }
+        if (s.code() == Status::Code::IOError) return s;
+        if (!s.ok())
+            return error(Status::Corruption("record " + std::to_string(recno) + " " + s.message()));
         values->push_back(std::move(v));
     }
     if (deleted) *deleted = raw[0] == '*';

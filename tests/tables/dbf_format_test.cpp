@@ -219,3 +219,34 @@ TEST(DbfFormat, ToleratesWhatRealWritersLeave) {
         EXPECT_EQ(v[4].date(), Date::fromYmd(1999, 12, 31));
     }
 }
+
+// Any single damaged byte or any cut of the table or memo file gives a status, never a
+// read out of bounds (the sanitizer build checks that).
+TEST(DbfFormat, NoDamageCrashes) {
+    auto tryAll = [](const std::string& dbf, const std::string& fpt) {
+        std::unique_ptr<DbfTable> t;
+        if (!openBuffers(dbf, fpt, &t).ok()) return;
+        for (uint32_t n = 1; n <= t->recordCount(); ++n) {
+            std::vector<Value> v;
+            bool deleted;
+            (void)t->read(n, &v, &deleted);
+        }
+    };
+    const std::string dbf = exampleDbf(), fpt = exampleFpt();
+    for (size_t i = 0; i < dbf.size(); ++i) {
+        tryAll(dbf.substr(0, i), fpt);
+        for (char b : {'\0', '\xFF', '\x0D', '*', '9'}) {
+            std::string d = dbf;
+            d[i] = b;
+            tryAll(d, fpt);
+        }
+    }
+    for (size_t i = 0; i < fpt.size(); ++i) {
+        tryAll(dbf, fpt.substr(0, i));
+        for (char b : {'\0', '\xFF', '\x7F'}) {
+            std::string f = fpt;
+            f[i] = b;
+            tryAll(dbf, f);
+        }
+    }
+}
