@@ -295,3 +295,46 @@ TEST(DbfTable, AMemoBeforeARefusedValueIsNotStored) {
               Status::Code::InvalidArgument);
     EXPECT_EQ(*b.fpt, fpt);
 }
+
+TEST(DbfTable, StructuresThatCannotBeStoredAreRefused) {
+    struct Case {
+        Structure structure;
+        bool withMemoFile;
+        Status::Code code;
+        const char* mentions;
+    };
+    using C = Status::Code;
+    const Case cases[] = {
+        {{}, true, C::InvalidArgument, "at least one field"},
+        {{{"NOMBRE_LARGO", 'C', 5, 0}}, true, C::InvalidArgument, "NOMBRE_LARGO"},
+        {{{"A", 'C', 5, 0}, {"a", 'N', 3, 0}}, true, C::InvalidArgument, "twice"},
+        {{{"VOTOS", 'N', 21, 0}}, true, C::InvalidArgument, "VOTOS"},
+        {{{"PCT", 'N', 4, 3}}, true, C::InvalidArgument, "decimals"},
+        {{{"C0", 'C', 255, 0}}, true, C::InvalidArgument, "length 255"},
+        {{{"MAL-NOMBRE", 'C', 5, 0}}, true, C::InvalidArgument, "MAL-NOMBRE"},
+        {{{"CUANDO", 'T', 8, 0}}, true, C::NotSupported, "'T'"},
+        {{{"NOTAS", 'M', 10, 0}}, false, C::InvalidArgument, "memo file"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.mentions);
+        Buffers b;
+        std::unique_ptr<DbfTable> t;
+        Status s = DbfTable::create(b.dbfFile(), c.withMemoFile ? b.fptFile() : nullptr,
+                                    c.structure, options(), &t);
+        EXPECT_EQ(s.code(), c.code) << s.toString();
+        EXPECT_NE(s.message().find(c.mentions), std::string::npos) << s.message();
+    }
+    // Lower-case names are stored upper case; D, L and M take their fixed lengths.
+    Buffers b;
+    std::unique_ptr<DbfTable> t;
+    ASSERT_TRUE(DbfTable::create(b.dbfFile(), b.fptFile(),
+                                 {{"fecha", 'D', 0, 0}, {"ok", 'L', 0, 0}, {"nota", 'M', 0, 0}},
+                                 options(), &t)
+                    .ok());
+    Structure st = reopen(b)->structure();
+    ASSERT_EQ(st.size(), 3u);
+    EXPECT_EQ(st[0].name, "FECHA");
+    EXPECT_EQ(st[0].len, 8);
+    EXPECT_EQ(st[1].len, 1);
+    EXPECT_EQ(st[2].len, 10);
+}
