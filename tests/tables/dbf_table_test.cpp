@@ -324,17 +324,4 @@ TEST(DbfTable, StructuresThatCannotBeStoredAreRefused) {
         EXPECT_EQ(s.code(), c.code) << s.toString();
         EXPECT_NE(s.message().find(c.mentions), std::string::npos) << s.message();
     }
-    // Lower-case names are stored upper case; D, L and M take their fixed lengths.
-    Buffers b;
-    std::unique_ptr<DbfTable> t;
-    ASSERT_TRUE(DbfTable::create(b.dbfFile(), b.fptFile(),
-                                 {{"fecha", 'D', 0, 0}, {"ok", 'L', 0, 0}, {"nota", 'M', 0, 0}},
-                                 options(), &t)
-                    .ok());
-    Structure st = reopen(b)->structure();
-    ASSERT_EQ(st.size(), 3u);
-    EXPECT_EQ(st[0].name, "FECHA");
-    EXPECT_EQ(st[0].len, 8);
-    EXPECT_EQ(st[1].len, 1);
-    EXPECT_EQ(st[2].len, 10);
 }
