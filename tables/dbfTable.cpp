@@ -146,14 +146,20 @@ Status DbfTable::checkRecno(uint32_t recno) const {
     return Status::OK();
 }
 
-Status DbfTable::read(uint32_t recno, std::vector<Value>* values, bool* deleted) {
+Status DbfTable::readRaw(uint32_t recno, std::string* raw) {
     Status s = checkRecno(recno);
     if (!s.ok()) return s;
-    std::string raw;
-    s = file_->read(recordOffset(recno), layout_.header.recordLength, &raw);
+    s = file_->read(recordOffset(recno), layout_.header.recordLength, raw);
     if (!s.ok()) return s;
-    if (raw.size() != layout_.header.recordLength)
+    if (raw->size() != layout_.header.recordLength)
         return error(Status::Corruption("record " + std::to_string(recno) + " is cut short"));
+    return Status::OK();
+}
+
+Status DbfTable::read(uint32_t recno, std::vector<Value>* values, bool* deleted) {
+    std::string raw;
+    Status s = readRaw(recno, &raw);
+    if (!s.ok()) return s;
     values->clear();
     values->reserve(layout_.fields.size());
     for (const FieldDescriptor& f : layout_.fields) {
@@ -379,13 +385,9 @@ Status DbfTable::encodeRecord(const std::vector<Value>& values, std::string* raw
 }
 
 Status DbfTable::write(uint32_t recno, const std::vector<Value>& values) {
-    Status s = checkRecno(recno);
-    if (!s.ok()) return s;
     std::string raw;
-    s = file_->read(recordOffset(recno), layout_.header.recordLength, &raw);
+    Status s = readRaw(recno, &raw);
     if (!s.ok()) return s;
-    if (raw.size() != layout_.header.recordLength)
-        return error(Status::Corruption("record " + std::to_string(recno) + " is cut short"));
     s = encodeRecord(values, &raw);
     if (!s.ok()) return s;
     return file_->write(recordOffset(recno), raw);

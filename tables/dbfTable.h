@@ -54,6 +54,8 @@ class DbfTable {
     DbfTable() = default;
     Status error(Status s) const;
     Status checkRecno(uint32_t recno) const;
+    // The raw bytes of an existing record.
+    Status readRaw(uint32_t recno, std::string* raw);
     uint64_t recordOffset(uint32_t recno) const {
         return layout_.header.headerLength + uint64_t(recno - 1) * layout_.header.recordLength;
     }
