@@ -1,0 +1,307 @@
+#include "cdxReader.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+
+namespace cdx {
+
+namespace {
+
+constexpr int kMaxDepth = 32;
+
+std::string hexOffset(uint32_t v) {
+    char b[16];
+    std::snprintf(b, sizeof b, "0x%04X", v);
+    return b;
+}
+
+std::string upper(std::string s) {
+    for (char& c : s) {
+        if (c >= 'a' && c <= 'z') c = char(c - 'a' + 'A');
+    }
+    return s;
+}
+
+Status checkOptions(const std::string& file, const std::string& what, uint8_t options) {
+    if (!(options & kOptCompact)) {
+        return Status::NotSupported(file + ": " + what + " is not a compact index (options " +
+                                    hexOffset(options) + ")");
+    }
+    if (options & kOptBitVector) {
+        return Status::NotSupported(file + ": " + what + " is a bit-vector index");
+    }
+    return Status::OK();
+}
+
+}  // namespace
+
+Status CdxReader::corrupt(uint32_t page, const std::string& what) const {
+    return Status::Corruption(name() + ": page " + hexOffset(page) + ": " + what);
+}
+
+Status CdxReader::readPage(uint32_t offset, std::string* out) const {
+    if (offset % kPageSize != 0 || uint64_t(offset) + kPageSize > size_) {
+        return Status::Corruption(name() + ": page pointer " + hexOffset(offset) +
+                                  (offset % kPageSize ? " is not page-aligned"
+                                                      : " is past the end of the file"));
+    }
+    Status s = file_->read(offset, kPageSize, out);
+    if (!s.ok()) return s;
+    if (out->size() != kPageSize) return corrupt(offset, "short read");
+    return Status::OK();
+}
+
+Status CdxReader::readLeaf(uint32_t offset, const TagInfo& tag, CdxLeaf* out) const {
+    std::string page;
+    Status s = readPage(offset, &page);
+    if (!s.ok()) return s;
+    s = out->decodeFrom(page, tag.keyLength, tag.fill);
+    return s.ok() ? s : corrupt(offset, s.message());
+}
+
+Status CdxReader::readInterior(uint32_t offset, const TagInfo& tag, CdxInterior* out) const {
+    std::string page;
+    Status s = readPage(offset, &page);
+    if (!s.ok()) return s;
+    s = out->decodeFrom(page, tag.keyLength);
+    return s.ok() ? s : corrupt(offset, s.message());
+}
+
+Status CdxReader::isLeaf(uint32_t offset, bool* leaf) const {
+    std::string page;
+    Status s = readPage(offset, &page);
+    if (!s.ok()) return s;
+    *leaf = (getLe16(page.data()) & kAttrLeaf) != 0;
+    return Status::OK();
+}
+
+Status CdxReader::open(std::unique_ptr<File> file, std::unique_ptr<CdxReader>* out) {
+    std::unique_ptr<CdxReader> r(new CdxReader(std::move(file)));
+    Status s = r->file_->size(&r->size_);
+    if (!s.ok()) return s;
+    if (r->size_ < kHeaderSize + kPageSize) {
+        return Status::Corruption(r->name() + ": " + std::to_string(r->size_) +
+                                  " bytes are too few for a compound index");
+    }
+    if (r->size_ > uint64_t(kNoPage)) {
+        return Status::NotSupported(r->name() + ": larger than 4 GB");
+    }
+    std::string raw;
+    s = r->file_->read(0, kHeaderSize, &raw);
+    if (!s.ok()) return s;
+    s = r->header_.decodeFrom(raw);
+    if (!s.ok()) return r->corrupt(0, s.message());
+    s = checkOptions(r->name(), "the tag directory", r->header_.options);
+    if (!s.ok()) return s;
+    s = r->readTags();
+    if (!s.ok()) return s;
+    *out = std::move(r);
+    return Status::OK();
+}
+
+Status CdxReader::readTagHeader(const std::string& tagName, uint32_t offset, TagInfo* t) const {
+    if (offset % kPageSize != 0 || uint64_t(offset) + kHeaderSize > size_) {
+        return Status::Corruption(name() + ": tag " + tagName + " header at " +
+                                  hexOffset(offset) + " is outside the file");
+    }
+    std::string raw;
+    Status s = file_->read(offset, kHeaderSize, &raw);
+    if (!s.ok()) return s;
+    CdxHeader h;
+    s = h.decodeFrom(raw);
+    if (!s.ok()) return corrupt(offset, "tag " + tagName + ": " + s.message());
+    s = checkOptions(name(), "tag " + tagName, h.options);
+    if (!s.ok()) return s;
+    if (h.keyLength == 0 || h.keyLength > kMaxKeyLength) {
+        return corrupt(offset, "tag " + tagName + " has key length " +
+                                   std::to_string(h.keyLength));
+    }
+    t->name = tagName;
+    t->keyExpr = h.keyExpr;
+    t->forExpr = h.forExpr;
+    t->keyLength = h.keyLength;
+    t->options = h.options;
+    t->descending = h.descending;
+    t->header = offset;
+    t->root = h.root;
+    t->fill = kCharFill;
+    return Status::OK();
+}
+
+Status CdxReader::readTags() {
+    directory_.name = "(tag directory)";
+    directory_.keyLength = header_.keyLength;
+    directory_.options = header_.options;
+    directory_.root = header_.root;
+    directory_.fill = kCharFill;
+    if (directory_.keyLength == 0 || directory_.keyLength > kMaxKeyLength) {
+        return corrupt(0, "tag directory key length " + std::to_string(directory_.keyLength));
+    }
+    CdxCursor c(*this, directory_);
+    Status s = c.first();
+    for (; s.ok() && c.valid(); s = c.next()) {
+        if (tags_.size() >= pageCount()) return corrupt(0, "more tags than pages");
+        std::string tagName = c.key();
+        while (!tagName.empty() && (tagName.back() == ' ' || tagName.back() == '\0')) {
+            tagName.pop_back();
+        }
+        TagInfo t;
+        s = readTagHeader(tagName, c.recno(), &t);
+        if (!s.ok()) return s;
+        tags_.push_back(std::move(t));
+    }
+    return s;
+}
+
+int CdxReader::findTag(std::string_view n) const {
+    std::string want = upper(std::string(n));
+    for (size_t i = 0; i < tags_.size(); ++i) {
+        if (upper(tags_[i].name) == want) return int(i);
+    }
+    return -1;
+}
+
+// ---- cursor ----
+
+int CdxCursor::compare(std::string_view stored, std::string_view sought) const {
+    size_t n = std::min(sought.size(), stored.size());
+    int c = std::memcmp(stored.data(), sought.data(), n);
+    c = c < 0 ? -1 : (c > 0 ? 1 : 0);
+    return tag_.descending ? -c : c;
+}
+
+Status CdxCursor::loadLeaf(uint32_t offset) {
+    if (++steps_ > r_->pageCount()) {
+        return r_->corrupt(offset, "the sibling chain of tag " + tag_.name + " loops");
+    }
+    valid_ = false;
+    Status s = r_->readLeaf(offset, tag_, &leaf_);
+    if (!s.ok()) return s;
+    leafOffset_ = offset;
+    return Status::OK();
+}
+
+Status CdxCursor::descend(Aim aim, std::string_view key) {
+    valid_ = false;
+    steps_ = 0;
+    uint32_t at = tag_.root;
+    for (int depth = 0; depth < kMaxDepth; ++depth) {
+        bool leaf = false;
+        Status s = r_->isLeaf(at, &leaf);
+        if (!s.ok()) return s;
+        if (leaf) return loadLeaf(at);
+        CdxInterior node;
+        s = r_->readInterior(at, tag_, &node);
+        if (!s.ok()) return s;
+        if (node.entries.empty()) return r_->corrupt(at, "interior node without keys");
+        if (aim == Aim::First) {
+            at = node.entries.front().child;
+        } else if (aim == Aim::Last) {
+            at = node.entries.back().child;
+        } else {
+            auto it = std::find_if(node.entries.begin(), node.entries.end(),
+                                   [&](const auto& e) { return compare(e.key, key) >= 0; });
+            if (it == node.entries.end()) {
+                leaf_.entries.clear();
+                leafOffset_ = kNoPage;
+                return Status::OK();  // beyond the last key
+            }
+            at = it->child;
+        }
+    }
+    return r_->corrupt(tag_.root, "tag " + tag_.name + " is deeper than " +
+                                      std::to_string(kMaxDepth) + " levels (a loop?)");
+}
+
+Status CdxCursor::stepRight() {
+    while (true) {
+        uint32_t right = leaf_.links.right;
+        if (right == kNoPage) {
+            valid_ = false;
+            return Status::OK();
+        }
+        Status s = loadLeaf(right);
+        if (!s.ok()) return s;
+        if (!leaf_.entries.empty()) {
+            pos_ = 0;
+            valid_ = true;
+            return Status::OK();
+        }
+    }
+}
+
+Status CdxCursor::stepLeft() {
+    while (true) {
+        uint32_t left = leaf_.links.left;
+        if (left == kNoPage) {
+            valid_ = false;
+            return Status::OK();
+        }
+        Status s = loadLeaf(left);
+        if (!s.ok()) return s;
+        if (!leaf_.entries.empty()) {
+            pos_ = leaf_.entries.size() - 1;
+            valid_ = true;
+            return Status::OK();
+        }
+    }
+}
+
+Status CdxCursor::first() {
+    Status s = descend(Aim::First, {});
+    if (!s.ok()) return s;
+    if (leaf_.entries.empty()) return stepRight();
+    pos_ = 0;
+    valid_ = true;
+    return Status::OK();
+}
+
+Status CdxCursor::last() {
+    Status s = descend(Aim::Last, {});
+    if (!s.ok()) return s;
+    if (leaf_.entries.empty()) return stepLeft();
+    pos_ = leaf_.entries.size() - 1;
+    valid_ = true;
+    return Status::OK();
+}
+
+Status CdxCursor::next() {
+    if (!valid_) return Status::OK();
+    if (pos_ + 1 < leaf_.entries.size()) {
+        ++pos_;
+        return Status::OK();
+    }
+    return stepRight();
+}
+
+Status CdxCursor::prev() {
+    if (!valid_) return Status::OK();
+    if (pos_ > 0) {
+        --pos_;
+        return Status::OK();
+    }
+    return stepLeft();
+}
+
+Status CdxCursor::seek(std::string_view key, bool* found) {
+    *found = false;
+    key = key.substr(0, tag_.keyLength);
+    Status s = descend(Aim::Seek, key);
+    if (!s.ok() || leafOffset_ == kNoPage) return s;
+    while (true) {
+        for (size_t i = 0; i < leaf_.entries.size(); ++i) {
+            if (compare(leaf_.entries[i].key, key) >= 0) {
+                pos_ = i;
+                valid_ = true;
+                *found = compare(leaf_.entries[i].key, key) == 0;
+                return Status::OK();
+            }
+        }
+        if (leaf_.links.right == kNoPage) return Status::OK();
+        s = loadLeaf(leaf_.links.right);
+        if (!s.ok()) return s;
+    }
+}
+
+}  // namespace cdx

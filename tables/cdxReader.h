@@ -1,0 +1,99 @@
+#pragma once
+// Reading compound index files: the tag list from the tag directory, and a cursor per tag
+// that seeks, walks both ways along the leaf level by sibling links and reports key bytes
+// and record numbers. Read-only, no caching, no locking (those belong to the driver).
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "cdxFormat.h"
+#include "fileIo.h"
+
+namespace cdx {
+
+// One tag (or the tag directory itself) as the reader sees it.
+struct TagInfo {
+    std::string name;  // upper case, without padding
+    std::string keyExpr;
+    std::string forExpr;
+    uint32_t keyLength = 0;
+    uint8_t options = 0;
+    bool descending = false;
+    uint32_t header = 0;  // offset of the tag header
+    uint32_t root = 0;
+    char fill = kCharFill;  // byte removed by trailing compression; binary keys need 0x00
+    bool unique() const { return (options & kOptUnique) != 0; }
+};
+
+// An open .cdx file and its tags.
+class CdxReader {
+  public:
+    // Reads the file header, the tag directory and every tag header.
+    static Status open(std::unique_ptr<File> file, std::unique_ptr<CdxReader>* out);
+
+    const std::string& name() const { return file_->name(); }
+    const CdxHeader& header() const { return header_; }
+    const std::vector<TagInfo>& tags() const { return tags_; }
+    const TagInfo& directory() const { return directory_; }
+    int findTag(std::string_view name) const;  // -1 when absent; case-insensitive
+    // The driver knows the key type from the compiled expression: binary keys (numbers,
+    // dates, integers) were trail-compressed with 0x00 rather than blanks.
+    void setKeyFill(size_t tag, char fill) { tags_.at(tag).fill = fill; }
+    uint32_t pageCount() const { return uint32_t(size_ / kPageSize); }
+
+    // One 512-byte page at `offset`, which must be page-aligned and inside the file.
+    Status readPage(uint32_t offset, std::string* out) const;
+    Status readLeaf(uint32_t offset, const TagInfo& tag, CdxLeaf* out) const;
+    Status readInterior(uint32_t offset, const TagInfo& tag, CdxInterior* out) const;
+    // Whether the page at `offset` is a leaf.
+    Status isLeaf(uint32_t offset, bool* leaf) const;
+    // Corruption naming the file and the page.
+    Status corrupt(uint32_t page, const std::string& what) const;
+
+  private:
+    explicit CdxReader(std::unique_ptr<File> f) : file_(std::move(f)) {}
+    Status readTags();
+    Status readTagHeader(const std::string& name, uint32_t offset, TagInfo* tag) const;
+    std::unique_ptr<File> file_;
+    uint64_t size_ = 0;
+    CdxHeader header_;
+    TagInfo directory_;
+    std::vector<TagInfo> tags_;
+};
+
+// A position in one tag: on a (key, record number) pair, or off the end.
+class CdxCursor {
+  public:
+    CdxCursor(const CdxReader& reader, const TagInfo& tag) : r_(&reader), tag_(tag) {}
+
+    Status first();
+    Status last();
+    Status next();  // past the last key the cursor becomes invalid
+    Status prev();
+    // First key >= `key` in tag order (<= for descending tags), comparing only the first
+    // key.size() bytes. *found tells whether that key begins with `key`.
+    Status seek(std::string_view key, bool* found);
+
+    bool valid() const { return valid_; }
+    const std::string& key() const { return leaf_.entries[pos_].key; }
+    uint32_t recno() const { return leaf_.entries[pos_].recno; }
+
+  private:
+    enum class Aim { First, Last, Seek };
+    Status descend(Aim aim, std::string_view key);
+    Status loadLeaf(uint32_t offset);
+    Status stepRight();  // to the first entry of the next non-empty leaf
+    Status stepLeft();
+    int compare(std::string_view stored, std::string_view sought) const;
+
+    const CdxReader* r_;
+    TagInfo tag_;
+    CdxLeaf leaf_;
+    uint32_t leafOffset_ = kNoPage;
+    size_t pos_ = 0;
+    bool valid_ = false;
+    uint32_t steps_ = 0;  // leaves entered since the last positioning; caps sibling loops
+};
+
+}  // namespace cdx
