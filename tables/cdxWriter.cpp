@@ -1,0 +1,222 @@
+#include "cdxWriter.h"
+
+#include <algorithm>
+#include <cstring>
+#include <set>
+
+namespace cdx {
+
+namespace {
+
+struct ChildRef {
+    std::string key;
+    uint32_t recno;
+    uint32_t offset;
+};
+
+// Appends the pages of one tree to `image` (which ends on a page boundary) and gives the
+// root offset.
+Status buildTree(const std::vector<CdxLeaf::Entry>& keys, uint32_t keyLength, int trailFill,
+                 uint8_t minEntryBytes, std::string* image, uint32_t* root) {
+    // Group the keys into leaves, each as full as the key area allows.
+    std::vector<std::pair<size_t, size_t>> groups;
+    for (size_t begin = 0; begin < keys.size();) {
+        size_t end = begin + 1;
+        while (end < keys.size() && CdxLeaf::encodedSize(keys, begin, end + 1, keyLength,
+                                                         trailFill, minEntryBytes) <= kLeafArea) {
+            ++end;
+        }
+        groups.push_back({begin, end});
+        begin = end;
+    }
+    if (groups.empty()) groups.push_back({0, 0});
+
+    uint32_t base = uint32_t(image->size());
+    std::vector<ChildRef> level;
+    for (size_t g = 0; g < groups.size(); ++g) {
+        CdxLeaf leaf;
+        leaf.links.attributes = kAttrLeaf | (groups.size() == 1 ? kAttrRoot : 0);
+        leaf.links.left = g == 0 ? kNoPage : base + uint32_t(g - 1) * kPageSize;
+        leaf.links.right = g + 1 == groups.size() ? kNoPage : base + uint32_t(g + 1) * kPageSize;
+        leaf.entries.assign(keys.begin() + groups[g].first, keys.begin() + groups[g].second);
+        uint32_t at = uint32_t(image->size());
+        Status s = leaf.encodeTo(keyLength, trailFill, minEntryBytes, image);
+        if (!s.ok()) return s;
+        if (!leaf.entries.empty()) {
+            level.push_back({leaf.entries.back().key, leaf.entries.back().recno, at});
+        }
+    }
+    if (groups.size() == 1) {
+        *root = base;
+        return Status::OK();
+    }
+    size_t cap = CdxInterior::capacity(keyLength);
+    while (true) {
+        size_t nodes = (level.size() + cap - 1) / cap;
+        base = uint32_t(image->size());
+        std::vector<ChildRef> up;
+        for (size_t n = 0; n < nodes; ++n) {
+            CdxInterior node;
+            node.links.attributes = nodes == 1 ? kAttrRoot : 0;
+            node.links.left = n == 0 ? kNoPage : base + uint32_t(n - 1) * kPageSize;
+            node.links.right = n + 1 == nodes ? kNoPage : base + uint32_t(n + 1) * kPageSize;
+            size_t end = std::min(level.size(), (n + 1) * cap);
+            for (size_t i = n * cap; i < end; ++i) {
+                node.entries.push_back({level[i].key, level[i].recno, level[i].offset});
+            }
+            uint32_t at = uint32_t(image->size());
+            Status s = node.encodeTo(keyLength, image);
+            if (!s.ok()) return s;
+            up.push_back({node.entries.back().key, node.entries.back().recno, at});
+        }
+        if (nodes == 1) {
+            *root = base;
+            return Status::OK();
+        }
+        level = std::move(up);
+    }
+}
+
+Status checkTag(const CdxTagSpec& t, std::string* upperName) {
+    std::string n = t.name;
+    for (char& c : n) {
+        if (c >= 'a' && c <= 'z') c = char(c - 'a' + 'A');
+    }
+    bool nameOk = !n.empty() && n.size() <= kDirectoryKeyLength &&
+                  std::all_of(n.begin(), n.end(), [](char c) {
+                      return (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_';
+                  });
+    if (!nameOk) return Status::InvalidArgument("tag name \"" + t.name + "\" is not valid");
+    if (t.keyLength == 0 || t.keyLength > kMaxKeyLength) {
+        return Status::InvalidArgument("tag " + n + ": key length " +
+                                       std::to_string(t.keyLength));
+    }
+    for (size_t i = 0; i < t.keys.size(); ++i) {
+        const CdxLeaf::Entry& e = t.keys[i];
+        std::string where = "tag " + n + ": key " + std::to_string(i);
+        if (e.key.size() != t.keyLength) {
+            return Status::InvalidArgument(where + " has " + std::to_string(e.key.size()) +
+                                           " bytes, not " + std::to_string(t.keyLength));
+        }
+        if (e.recno == 0) return Status::InvalidArgument(where + " has record number 0");
+        if (i == 0) continue;
+        const CdxLeaf::Entry& p = t.keys[i - 1];
+        int c = std::memcmp(p.key.data(), e.key.data(), t.keyLength);
+        if (t.descending) c = -c;
+        if (c > 0 || (c == 0 && p.recno >= e.recno)) {
+            return Status::InvalidArgument(where + " is out of order");
+        }
+        if (c == 0 && t.unique) return Status::InvalidArgument(where + " repeats in a unique tag");
+    }
+    *upperName = n;
+    return Status::OK();
+}
+
+}  // namespace
+
+Status buildCdx(const std::vector<CdxTagSpec>& tags, const CdxWriteOptions& options,
+                std::string* image) {
+    if (options.minEntryBytes < 1 || options.minEntryBytes > 8) {
+        return Status::InvalidArgument("minimum leaf entry width must be 1 to 8 bytes");
+    }
+    std::vector<std::string> names(tags.size());
+    std::set<std::string> seen;
+    for (size_t i = 0; i < tags.size(); ++i) {
+        Status s = checkTag(tags[i], &names[i]);
+        if (!s.ok()) return s;
+        if (!seen.insert(names[i]).second) {
+            return Status::InvalidArgument("tag " + names[i] + " is given twice");
+        }
+    }
+
+    // Each tag: its 1024-byte header, then its tree.
+    std::vector<std::string> tagImages(tags.size());
+    for (size_t i = 0; i < tags.size(); ++i) {
+        const CdxTagSpec& t = tags[i];
+        std::string& img = tagImages[i];
+        img.assign(kHeaderSize, '\0');
+        uint32_t root = 0;
+        Status s = buildTree(t.keys, t.keyLength, t.binary ? -1 : kCharFill,
+                             options.minEntryBytes, &img, &root);
+        if (!s.ok()) return s;
+        CdxHeader h;
+        h.root = root;  // relative to the tag image; moved below
+        h.keyLength = uint16_t(t.keyLength);
+        h.options = uint8_t(kTagOptions | (t.forExpr.empty() ? 0 : kOptFor) |
+                            (t.unique ? kOptUnique : 0));
+        h.descending = t.descending;
+        h.keyExpr = t.keyExpr;
+        h.forExpr = t.forExpr;
+        std::string head;
+        s = h.encodeTo(&head);
+        if (!s.ok()) return Status::InvalidArgument("tag " + names[i] + ": " + s.message());
+        img.replace(0, kHeaderSize, head);
+    }
+
+    // The directory's size depends on the tag offsets it stores, which depend on its size.
+    std::string dir;
+    uint32_t dirRoot = 0, dirPages = 1;
+    std::vector<uint32_t> offsets(tags.size());
+    for (int round = 0;; ++round) {
+        uint32_t at = kHeaderSize + dirPages * kPageSize;
+        for (size_t i = 0; i < tags.size(); ++i) {
+            offsets[i] = at;
+            at += uint32_t(tagImages[i].size());
+        }
+        std::vector<CdxLeaf::Entry> entries;
+        for (size_t i = 0; i < tags.size(); ++i) {
+            entries.push_back({charKey(names[i], kDirectoryKeyLength), offsets[i]});
+        }
+        std::sort(entries.begin(), entries.end(),
+                  [](const auto& a, const auto& b) { return a.key < b.key; });
+        dir.assign(kHeaderSize, '\0');
+        Status s = buildTree(entries, kDirectoryKeyLength, kCharFill, options.minEntryBytes,
+                             &dir, &dirRoot);
+        if (!s.ok()) return s;
+        uint32_t pages = uint32_t(dir.size() - kHeaderSize) / kPageSize;
+        if (pages == dirPages) break;
+        if (round > 8) return Status::InvalidArgument("tag directory layout does not settle");
+        dirPages = pages;
+    }
+
+    // Tree pages were laid out from offset 0 of their own image: shift every pointer.
+    image->assign(dir);
+    CdxHeader top;
+    top.root = dirRoot;
+    std::string head;
+    Status s = top.encodeTo(&head);
+    if (!s.ok()) return s;
+    image->replace(0, kHeaderSize, head);
+    for (size_t i = 0; i < tags.size(); ++i) {
+        std::string img = tagImages[i];
+        uint32_t shift = offsets[i];
+        putLe32(img.data(), getLe32(img.data()) + shift);
+        for (size_t p = kHeaderSize; p < img.size(); p += kPageSize) {
+            char* page = img.data() + p;
+            uint16_t attr = getLe16(page), count = getLe16(page + 2);
+            for (int link = 4; link <= 8; link += 4) {
+                uint32_t v = getLe32(page + link);
+                if (v != kNoPage) putLe32(page + link, v + shift);
+            }
+            if (attr & kAttrLeaf) continue;
+            for (uint16_t e = 0; e < count; ++e) {
+                char* child = page + 12 + e * (tags[i].keyLength + 8) + tags[i].keyLength + 4;
+                putBe32(child, getBe32(child) + shift);
+            }
+        }
+        image->append(img);
+    }
+    return Status::OK();
+}
+
+Status writeCdx(const std::vector<CdxTagSpec>& tags, const CdxWriteOptions& options, File* out) {
+    std::string image;
+    Status s = buildCdx(tags, options, &image);
+    if (!s.ok()) return Status::InvalidArgument(out->name() + ": " + s.message());
+    s = out->truncate(0);
+    if (s.ok()) s = out->write(0, image);
+    if (s.ok()) s = out->sync();
+    return s;
+}
+
+}  // namespace cdx

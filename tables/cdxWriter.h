@@ -1,0 +1,44 @@
+#pragma once
+// Building a whole compound index file at once from sorted keys (the reindex path):
+// leaves packed left to right with compression, interior levels above them, then the tag
+// headers, the tag directory and the file header. Pages are 512 bytes, written in order,
+// so no free list is needed.
+//
+// Not here, and needed by the driver for incremental maintenance: inserting and deleting
+// one (key, recno) in place (re-encode the leaf, split when it no longer fits 488 bytes,
+// append the new page, fix sibling links, update or insert the parent entries up to a new
+// root, unlink emptied nodes), bumping the change counter of the file header, and doing all
+// of it under the index lock.
+#include <string>
+#include <vector>
+
+#include "cdxFormat.h"
+#include "fileIo.h"
+
+namespace cdx {
+
+// One tag to build.
+struct CdxTagSpec {
+    std::string name;  // 1-10 characters; stored upper case
+    std::string keyExpr;
+    std::string forExpr;
+    uint32_t keyLength = 0;
+    // Sorted by key bytes (unsigned; descending when `descending`), then record number.
+    std::vector<CdxLeaf::Entry> keys;
+    bool binary = false;  // numeric/date keys: stored without trailing compression
+    bool unique = false;
+    bool descending = false;
+};
+
+struct CdxWriteOptions {
+    // Older programs wrote at least 3-byte leaf entries; 1 gives the minimal layout.
+    uint8_t minEntryBytes = 3;
+};
+
+// The whole file image.
+Status buildCdx(const std::vector<CdxTagSpec>& tags, const CdxWriteOptions& options,
+                std::string* image);
+// Builds the image and replaces the contents of `out` with it.
+Status writeCdx(const std::vector<CdxTagSpec>& tags, const CdxWriteOptions& options, File* out);
+
+}  // namespace cdx
