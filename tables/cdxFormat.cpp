@@ -295,6 +295,7 @@ Status CdxLeaf::decodeFrom(std::string_view in, uint32_t keyLength, char fill) {
         e.key.append(p + src, stored);
         e.key.append(trail, fill);
     }
+    usedBytes = uint16_t(packed + (kPageSize - src));
     return Status::OK();
 }
 

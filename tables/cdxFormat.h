@@ -113,6 +113,7 @@ class CdxLeaf {
     // Filled by decodeFrom: what the page declares.
     LeafLayout layout;
     uint16_t declaredFree = 0;
+    uint16_t usedBytes = 0;  // packed entries plus stored key bytes, as decoded
 
     // Bytes the entries take in the key area (packed entries plus stored key bytes) when
     // encoded with `trailFill` (0 = no trailing compression) and the given minimum width.

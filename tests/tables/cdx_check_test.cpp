@@ -1,0 +1,296 @@
+// The structural checker and the reader on real index files from the shared samples, on
+// files the writer builds, and on a table of damaged files: Corruption (or NotSupported for
+// variants we do not read) naming the file, never a crash.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "cdxCheck.h"
+#include "cdxWriter.h"
+
+using namespace cdx;
+namespace fs = std::filesystem;
+
+namespace {
+
+const fs::path kSamples = "/work/shared/formats/samples";
+
+struct TagWant {
+    const char* name;
+    const char* keyExpr;  // nullptr: the README does not state it
+    const char* forExpr;
+    uint32_t keyLength;
+    uint64_t keys;
+    bool binary;  // integer, date or time keys: trailing compression removed 0x00 bytes
+};
+struct FileWant {
+    const char* path;
+    std::vector<TagWant> tags;  // in tag-name order
+};
+
+const char* kRoomsFor(const char* f) { return f; }
+
+const std::vector<FileWant> kFiles = {
+    {"dbd-xbase/rooms.cdx",
+     {{"AUDIO", "roomname", kRoomsFor("TRIM(UPPER(facility))==\"AUDIO\""), 10, 13, false},
+      {"FACILITY", "facility", "", 10, 42, false},
+      {"FILM", "roomname", "TRIM(UPPER(facility))==\"FILM\"", 10, 6, false},
+      {"MAIN", "roomname", "TRIM(UPPER(facility))==\"MAIN\"", 10, 21, false},
+      {"ROOMNAME", "roomname", "", 10, 42, false}}},
+    {"dbfdatareader/calls.CDX",
+     {{"CALL_ID", "call_id", "", 4, 16, true}, {"CONTACT_ID", "contact_id", "", 4, 16, true}}},
+    {"dbfdatareader/contacts.CDX",
+     {{"CONTACT_ID", "contact_id", "", 4, 5, true},
+      {"TYPE_ID", "contact_type_id", "", 4, 5, true}}},
+    {"dbfdatareader/setup.CDX", {{"KEY_NAME", "key_name", "", 50, 3, false}}},
+    {"dbfdatareader/types.CDX", {{"TYPE_ID", "contact_type_id", "", 4, 2, true}}},
+    {"dbfdatareader/FOXPRO-DB-TEST.DCX",
+     {{"OBJECTNAME", "STR(parentid)+objecttype+LOWER(objectname)", ".NOT.DELETED()", 148, 56,
+       false},
+      {"OBJECTTYPE", "STR(parentid)+objecttype", ".NOT.DELETED()", 20, 56, false}}},
+    {"go-dbase/EXPENSES.DCX",
+     {{"OBJECTNAME", "STR(parentid)+objecttype+LOWER(objectname)", ".NOT.DELETED()", 148, 57,
+       false},
+      {"OBJECTTYPE", "STR(parentid)+objecttype", ".NOT.DELETED()", 20, 57, false}}},
+    {"go-dbase/expense_reports.CDX",
+     {{"DATESUBMIT", "datesubmitted", "", 8, 3, true},
+      {"EMPLOYEEID", nullptr, "", 4, 3, true},
+      {"PRIMARYKEY", nullptr, "", 4, 3, true}}},
+    {"javadbf-xsource/employees.cdx",
+     {{"EMAILNAME", "emailname", "", 51, 5, false},
+      {"LASTNAME", "lastname", "", 51, 5, false},
+      {"POSTALCODE", nullptr, "", 21, 5, false},
+      {"PRIMARYKEY", "employeeid", "", 4, 5, true}}},
+    {"javadbf-xsource/foxref_ref.cdx",
+     {{"CHECKED", "checked", "", 2, 79, false},
+      {"FILEID", nullptr, "", 10, 79, false},
+      {"INACTIVE", "inactive", "", 1, 79, false},
+      {"REFID", nullptr, "", 10, 79, false},
+      {"REFTYPE", "reftype", "", 1, 79, false},
+      {"SETID", nullptr, "", 10, 79, false},
+      {"UNIQUEID", nullptr, "", 10, 79, false}}},
+    {"javadbf-xsource/payments.cdx",
+     {{"PAYMENTMET", nullptr, "", 5, 5, true},
+      {"PRIMARYKEY", "paymentid", "", 4, 5, true},
+      {"PROJECTID", nullptr, "", 5, 5, true}}},
+};
+
+Status openPath(const fs::path& p, std::unique_ptr<CdxReader>* r) {
+    std::unique_ptr<File> f;
+    Status s = openFile(p.string(), OpenMode::ReadOnly, &f);
+    return s.ok() ? CdxReader::open(std::move(f), r) : s;
+}
+
+TEST(CdxSamples, EveryIndexIsListedAndChecked) {
+    if (!fs::exists(kSamples)) GTEST_SKIP() << "no shared samples";
+    size_t seen = 0;
+    for (const auto& e : fs::recursive_directory_iterator(kSamples)) {
+        std::string ext = e.path().extension().string();
+        for (char& c : ext) c = char(std::tolower(uint8_t(c)));
+        if (ext == ".cdx" || ext == ".dcx") ++seen;
+    }
+    EXPECT_EQ(seen, kFiles.size()) << "a sample index has no expectations";
+
+    for (const FileWant& fw : kFiles) {
+        SCOPED_TRACE(fw.path);
+        std::unique_ptr<CdxReader> r;
+        Status s = openPath(kSamples / fw.path, &r);
+        ASSERT_TRUE(s.ok()) << s.toString();
+        ASSERT_EQ(r->tags().size(), fw.tags.size());
+        for (size_t i = 0; i < fw.tags.size(); ++i) {
+            const TagWant& w = fw.tags[i];
+            const TagInfo& t = r->tags()[i];
+            EXPECT_EQ(t.name, w.name);
+            if (w.keyExpr) {
+                EXPECT_EQ(t.keyExpr, w.keyExpr);
+            }
+            EXPECT_EQ(t.forExpr, w.forExpr);
+            EXPECT_EQ(t.keyLength, w.keyLength);
+            EXPECT_FALSE(t.descending);
+            if (w.binary) r->setKeyFill(i, kBinaryFill);
+        }
+        CdxCheckStats st;
+        s = checkCdx(*r, &st);
+        ASSERT_TRUE(s.ok()) << s.toString();
+        ASSERT_EQ(st.perTag.size(), fw.tags.size());
+        for (size_t i = 0; i < fw.tags.size(); ++i) {
+            EXPECT_EQ(st.perTag[i].keys, fw.tags[i].keys) << fw.tags[i].name;
+            // the cursor's walks agree with the checker's count
+            CdxCursor c(*r, r->tags()[i]);
+            uint64_t n = 0;
+            for (s = c.last(); s.ok() && c.valid(); s = c.prev()) ++n;
+            EXPECT_TRUE(s.ok()) << s.toString();
+            EXPECT_EQ(n, fw.tags[i].keys) << fw.tags[i].name;
+        }
+    }
+}
+
+TEST(CdxSamples, DetailsTheReadmeStates) {
+    if (!fs::exists(kSamples)) GTEST_SKIP() << "no shared samples";
+    struct Depth {
+        const char* path;
+        const char* tag;
+        int depth;
+    };
+    const Depth depths[] = {
+        {"dbfdatareader/FOXPRO-DB-TEST.DCX", "OBJECTNAME", 2},
+        {"dbfdatareader/FOXPRO-DB-TEST.DCX", "OBJECTTYPE", 1},
+        {"go-dbase/EXPENSES.DCX", "OBJECTNAME", 2},
+        {"dbd-xbase/rooms.cdx", "ROOMNAME", 1},
+    };
+    for (const Depth& d : depths) {
+        std::unique_ptr<CdxReader> r;
+        ASSERT_TRUE(openPath(kSamples / d.path, &r).ok());
+        CdxCheckStats st;
+        ASSERT_TRUE(checkCdx(*r, &st).ok());
+        int i = r->findTag(d.tag);
+        ASSERT_GE(i, 0);
+        EXPECT_EQ(st.perTag[i].depth, d.depth) << d.path << " " << d.tag;
+    }
+    // FACILITY: two all-blank keys; seek by prefix finds the first "Audio".
+    std::unique_ptr<CdxReader> r;
+    ASSERT_TRUE(openPath(kSamples / "dbd-xbase/rooms.cdx", &r).ok());
+    CdxCursor c(*r, r->tags()[r->findTag("facility")]);
+    int blanks = 0;
+    Status s;
+    for (s = c.first(); s.ok() && c.valid(); s = c.next()) blanks += c.key() == "          ";
+    EXPECT_EQ(blanks, 2);
+    bool found = false;
+    ASSERT_TRUE(c.seek("Aud", &found).ok());
+    EXPECT_TRUE(found);
+    EXPECT_EQ(c.key(), "Audio     ");
+    ASSERT_TRUE(c.seek("Zz", &found).ok());
+    EXPECT_FALSE(c.valid());
+    // A date key whose trailing zero bytes were compressed away.
+    ASSERT_TRUE(openPath(kSamples / "go-dbase/expense_reports.CDX", &r).ok());
+    int date = r->findTag("DATESUBMIT");
+    r->setKeyFill(date, kBinaryFill);
+    CdxCursor d(*r, r->tags()[date]);
+    ASSERT_TRUE(d.seek(std::string("\xC1\x42\xB0\xB9", 4), &found).ok());
+    EXPECT_TRUE(found);
+    EXPECT_EQ(d.key(), std::string("\xC1\x42\xB0\xB9\x00\x00\x00\x00", 8));
+}
+
+// ---- files the writer builds ----
+
+CdxTagSpec tagOf(const std::string& name, int keys) {
+    CdxTagSpec t{name, name, "", 6, {}};
+    for (int i = 1; i <= keys; ++i) {
+        char b[8];
+        std::snprintf(b, sizeof b, "K%05d", i);
+        t.keys.push_back({b, uint32_t(i)});
+    }
+    return t;
+}
+
+TEST(CdxCheck, BuiltFilesPassWithTheirStatistics) {
+    CdxTagSpec wide{"WIDE", "w", "", 240, {}};
+    for (uint32_t rec = 1; rec <= 40; ++rec) wide.keys.push_back({std::string(240, char(rec)), rec});
+    CdxTagSpec desc{"DESC", "d", "", 4, {}, false, false, true};
+    for (uint32_t rec = 1; rec <= 300; ++rec) desc.keys.push_back({std::string(4, char(255 - rec % 200)), rec});
+    std::stable_sort(desc.keys.begin(), desc.keys.end(),
+                     [](const auto& a, const auto& b) { return a.key > b.key; });
+    std::string img;
+    ASSERT_TRUE(buildCdx({tagOf("ONE", 1), tagOf("MANY", 3000), wide, desc, {"NONE", "n", "", 3, {}}},
+                         {}, &img).ok());
+    std::unique_ptr<CdxReader> r;
+    ASSERT_TRUE(CdxReader::open(std::make_unique<MemoryFile>("b.cdx", std::make_shared<std::string>(img)), &r).ok());
+    CdxCheckStats st;
+    Status s = checkCdx(*r, &st);
+    ASSERT_TRUE(s.ok()) << s.toString();
+    struct Want {
+        const char* tag;
+        uint64_t keys;
+        int depth;
+    };
+    const Want want[] = {
+        {"ONE", 1, 1}, {"MANY", 3000, 2}, {"WIDE", 40, 6}, {"DESC", 300, 2}, {"NONE", 0, 1}};
+    ASSERT_EQ(st.tags, 5u);
+    for (const Want& w : want) {
+        int i = r->findTag(w.tag);
+        ASSERT_GE(i, 0);
+        EXPECT_EQ(st.perTag[i].keys, w.keys) << w.tag;
+        EXPECT_EQ(st.perTag[i].depth, w.depth) << w.tag;
+    }
+    EXPECT_EQ(st.pagesReached, img.size() / 512);
+}
+
+// ---- damaged files ----
+
+struct Built {
+    std::string image;
+    uint32_t tagHeader, root, leaf0, leaf1;
+};
+
+Built twoLevel() {
+    Built b;
+    buildCdx({tagOf("T", 300)}, {}, &b.image).ok();
+    b.tagHeader = 0x600;  // the only tag follows the one-leaf directory
+    b.root = getLe32(b.image.data() + b.tagHeader);
+    CdxInterior n;
+    n.decodeFrom(std::string_view(b.image).substr(b.root, 512), 6).ok();
+    b.leaf0 = n.entries.at(0).child;
+    b.leaf1 = n.entries.at(1).child;
+    return b;
+}
+
+// First failure among opening, checking and walking every tag both ways.
+Status examine(const std::string& image) {
+    std::unique_ptr<CdxReader> r;
+    Status s = CdxReader::open(std::make_unique<MemoryFile>("bad.cdx", std::make_shared<std::string>(image)), &r);
+    if (!s.ok()) return s;
+    for (const TagInfo& t : r->tags()) {
+        CdxCursor c(*r, t);
+        for (s = c.first(); s.ok() && c.valid(); s = c.next()) {}
+        if (!s.ok()) return s;
+        for (s = c.last(); s.ok() && c.valid(); s = c.prev()) {}
+        if (!s.ok()) return s;
+        bool found;
+        s = c.seek("K00150", &found);
+        if (!s.ok()) return s;
+    }
+    CdxCheckStats st;
+    return checkCdx(*r, &st);
+}
+
+TEST(CdxCheck, DamagedFilesAreRefused) {
+    const Built b = twoLevel();
+    ASSERT_TRUE(examine(b.image).ok());
+    auto put32 = [](std::string& s, size_t at, uint32_t v) { putLe32(s.data() + at, v); };
+    struct Case {
+        const char* what;
+        std::function<void(std::string&)> damage;
+        Status::Code code;
+    };
+    const std::vector<Case> cases = {
+        {"truncated to the header", [](std::string& s) { s.resize(700); }, Status::Code::Corruption},
+        {"truncated by a page", [](std::string& s) { s.resize(s.size() - 512); }, Status::Code::Corruption},
+        {"root past the end", [&](std::string& s) { put32(s, b.tagHeader, 0x100000); }, Status::Code::Corruption},
+        {"root not aligned", [&](std::string& s) { put32(s, b.tagHeader, b.root + 3); }, Status::Code::Corruption},
+        {"directory root past the end", [&](std::string& s) { put32(s, 0, 0x7FFFFE00); }, Status::Code::Corruption},
+        {"tag header past the end", [&](std::string& s) { s[0x400 + 24 + 1] = char(0x7F); }, Status::Code::Corruption},
+        {"sibling chain loops to itself", [&](std::string& s) { put32(s, b.leaf0 + 8, b.leaf0); }, Status::Code::Corruption},
+        {"sibling chain loops back", [&](std::string& s) { put32(s, b.leaf1 + 8, b.leaf0); }, Status::Code::Corruption},
+        {"left link wrong", [&](std::string& s) { put32(s, b.leaf1 + 4, kNoPage); }, Status::Code::Corruption},
+        {"child points at its parent", [&](std::string& s) {
+             putBe32(s.data() + b.root + 12 + 6 + 4, b.root); }, Status::Code::Corruption},
+        {"leaf key count too large", [&](std::string& s) { s[b.leaf0 + 2] = char(0xFF); }, Status::Code::Corruption},
+        {"interior key count too large", [&](std::string& s) { s[b.root + 2] = 40; }, Status::Code::Corruption},
+        {"interior key differs from child", [&](std::string& s) { s[b.root + 12 + 5] = 'x'; }, Status::Code::Corruption},
+        {"free space wrong", [&](std::string& s) { s[b.leaf0 + 12] ^= 1; }, Status::Code::Corruption},
+        {"entry width 0", [&](std::string& s) { s[b.leaf1 + 23] = 0; }, Status::Code::Corruption},
+        {"expression lengths too long", [&](std::string& s) { s[b.tagHeader + 506] = char(0xF0); s[b.tagHeader + 507] = 2; }, Status::Code::Corruption},
+        {"key length 0", [&](std::string& s) { s[b.tagHeader + 12] = 0; }, Status::Code::Corruption},
+        {"not a compact index", [&](std::string& s) { s[b.tagHeader + 14] = 0x40; }, Status::Code::NotSupported},
+        {"bit-vector index", [&](std::string& s) { s[14] = char(0xF0); }, Status::Code::NotSupported},
+    };
+    for (const Case& c : cases) {
+        std::string img = b.image;
+        c.damage(img);
+        Status s = examine(img);
+        EXPECT_EQ(s.code(), c.code) << c.what << ": " << s.toString();
+        EXPECT_NE(s.message().find("bad.cdx"), std::string::npos) << c.what << ": " << s.message();
+    }
+}
+
+}  // namespace
