@@ -1,0 +1,85 @@
+#pragma once
+// Work-area state of the disk driver DBFCDX and the helpers its operation files share.
+//
+// Lock scheme (one-byte semaphores beyond the data, never the bytes a reader needs):
+//   open marker   0x7FFFFFFF, 1 byte: read lock while open shared, write lock while
+//                 open exclusively; held until the area closes.
+//   header        0x7FFFFFFE, 1 byte: held while appending (or rewriting the count).
+//   record n      0x7FFFFFFE - n, 1 byte.
+//   file lock     0x7FFFFFFE - Nmax .. 0x7FFFFFFE, where Nmax = (2^31 - H - 2) / (R + 1)
+//                 (H header length, R record length): every record byte and the header.
+//   memo file     0x7FFFFFFE of the .fpt, 1 byte, while a shared area stores memos.
+// Each area opens its own descriptors, so areas of one process conflict like processes.
+#include <memory>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "Rdd.h"
+#include "dbfCdxFile.h"
+#include "dbfTable.h"
+
+namespace dbfcdx {
+
+constexpr uint64_t kOpenMarker = 0x7FFFFFFFu;
+constexpr uint64_t kHeaderLock = 0x7FFFFFFEu;
+
+struct DbfCdxArea : Area {
+    std::shared_ptr<TableFile> file;
+    std::shared_ptr<TableFile> memoFile;
+    std::unique_ptr<dbf::DbfTable> table;
+    std::string path;   // full path of the table file
+    std::string given;  // the name as the caller gave it (for error records)
+    bool shared = false;
+    bool readOnly = false;
+
+    long recNo = 1;
+    bool bof = true, eof = true, found = false;
+    std::vector<Value> record;  // the current record, read on every move
+    bool deleted = false;
+
+    std::set<long> locks;  // record locks held through this area
+    bool fileLocked = false;
+
+    ~DbfCdxArea() override;
+    bool atEnd() const { return eof || recNo < 1 || recNo > long(table->recordCount()); }
+    long count() const { return long(table->recordCount()); }
+    uint64_t fileLockStart() const;
+    uint64_t fileLockLength() const;
+};
+
+inline DbfCdxArea& state(Area& a) {
+    return static_cast<DbfCdxArea&>(a);
+}
+
+// Raises a DBFCDX error record.
+void raise(int genCode, int subCode, const std::string& description, const std::string& file,
+           bool canDefault = false, bool canRetry = false);
+// Turns a failed codec status into an error record (read, write or corruption).
+void raiseStatus(const Status& s, bool writing, const std::string& file);
+
+// Rebuilds the codec over the same descriptors when `force` or when the header's record
+// count changed on disk (another area or process appended); false on error (raised).
+bool reload(DbfCdxArea& s, bool force);
+// Reads the record count from the header and reloads when it changed (shared opens only).
+bool refreshCount(DbfCdxArea& s);
+// Positions on `rec` as the memory engine does (0 or past the end: end of file; below 1:
+// record 1 with the beginning flag) and reads the record buffer.
+void goToRecord(DbfCdxArea& s, long rec);
+void goToEof(DbfCdxArea& s);
+
+// Record operations (dbfCdxRecord.cpp).
+bool DC_GETVALUE(Area& a, int field, Value& out);
+bool DC_PUTVALUE(Area& a, int field, const Value& v);
+bool DC_PUTREC(Area& a, int firstField, const std::vector<Value>& values);
+bool DC_DELETE(Area& a);
+bool DC_RECALL(Area& a);
+bool DC_DELETED(Area& a, bool& out);
+bool DC_APPEND(Area& a, bool unlockAll);
+bool DC_LOCK(Area& a, LockInfo& li);
+bool DC_UNLOCK(Area& a, long rec);
+bool DC_PACK(Area& a);
+bool DC_ZAP(Area& a);
+bool DC_FLUSH(Area& a);
+
+}  // namespace dbfcdx

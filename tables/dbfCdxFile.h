@@ -1,0 +1,64 @@
+#pragma once
+// A table file held by one work area: its own descriptor (so its byte-range locks belong
+// to that area alone), positioned I/O through the File seam, and non-blocking locks.
+//
+// Locks are Linux open-file-description locks: they conflict between two descriptors of
+// one process as between two processes, and closing one descriptor keeps the locks taken
+// through the others.
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "fileIo.h"
+
+namespace dbfcdx {
+
+class TableFile : public File {
+  public:
+    enum class Lock { Read, Write };
+
+    ~TableFile() override;
+    // Opens `path` for reading and writing (for reading only with `readOnly`); `create`
+    // makes the file when it is missing but never empties it. On failure `err` is errno.
+    static std::shared_ptr<TableFile> open(const std::string& path, bool readOnly, bool create,
+                                           int* err);
+
+    Status read(uint64_t off, size_t n, std::string* out) override;
+    Status write(uint64_t off, std::string_view data) override;
+    Status size(uint64_t* out) override;
+    Status truncate(uint64_t size) override;
+    Status sync() override;
+    const std::string& name() const override { return path_; }
+
+    bool writable() const { return writable_; }
+    // Takes the range without waiting; false when someone else holds a conflicting lock.
+    bool lock(uint64_t start, uint64_t len, Lock kind);
+    void unlock(uint64_t start, uint64_t len);
+    // The kind of lock that blocks `kind` on the range, if any.
+    bool conflicting(uint64_t start, uint64_t len, Lock kind, Lock* holder);
+
+  private:
+    TableFile(std::string path, int fd, bool writable)
+        : path_(std::move(path)), fd_(fd), writable_(writable) {}
+    std::string path_;
+    int fd_;
+    bool writable_;
+};
+
+// A File that forwards to a shared TableFile, so the codec can own "its" file while the
+// area keeps the descriptor (and its locks) across reloads of the codec.
+class FileRef : public File {
+  public:
+    explicit FileRef(std::shared_ptr<TableFile> f) : f_(std::move(f)) {}
+    Status read(uint64_t off, size_t n, std::string* out) override { return f_->read(off, n, out); }
+    Status write(uint64_t off, std::string_view data) override { return f_->write(off, data); }
+    Status size(uint64_t* out) override { return f_->size(out); }
+    Status truncate(uint64_t size) override { return f_->truncate(size); }
+    Status sync() override { return f_->sync(); }
+    const std::string& name() const override { return f_->name(); }
+
+  private:
+    std::shared_ptr<TableFile> f_;
+};
+
+}  // namespace dbfcdx

@@ -1,0 +1,272 @@
+// Records of the disk driver DBFCDX: reading and writing fields (one at a time or a whole
+// record, every value checked before anything is written), append, delete and recall,
+// record and file locks, commit, pack and zap.
+#include <cmath>
+#include <cstdio>
+
+#include "Error.h"
+#include "TableLayer.h"
+#include "dbfCdxArea.h"
+
+namespace dbfcdx {
+
+namespace {
+
+uint64_t recordByte(long rec) {
+    return kHeaderLock - uint64_t(rec);
+}
+
+// Checks that `v` can be stored in `f` exactly as the codec will store it: numbers are
+// formatted with the field's decimals and must fit its length.
+bool checkValue(const FieldDesc& f, const Value& v, const std::string& file) {
+    bool typeOk = v.type() == f.type || (f.type == 'M' && v.type() == 'C');
+    if (!typeOk) {
+        raise(EG_DATATYPE, 1020, errorDescription(EG_DATATYPE) + " (field " + f.name + ")", file,
+              true);
+        return false;
+    }
+    if (f.type != 'N') return true;
+    double d = v.num();
+    char buf[400];
+    int n = std::isfinite(d) && std::fabs(d) < 1e300
+                ? std::snprintf(buf, sizeof buf, "%.*f", f.dec, d)
+                : -1;
+    std::string s = n < 0 ? std::string() : std::string(buf, size_t(n));
+    if (!s.empty() && s[0] == '-' && s.find_first_not_of("-0.") == std::string::npos) s.erase(0, 1);
+    if (s.empty() || int(s.size()) > f.len) {
+        raise(EG_DATAWIDTH, 1021, errorDescription(EG_DATAWIDTH) + " (field " + f.name + ")", file,
+              true);
+        return false;
+    }
+    return true;
+}
+
+bool writeAllowed(DbfCdxArea& s, bool withFlags) {
+    if (!s.readOnly) return true;
+    if (withFlags) NETERR(true);
+    raise(EG_READONLY, 1025, errorDescription(EG_READONLY), s.given, withFlags, withFlags);
+    return false;
+}
+
+bool lockedHere(DbfCdxArea& s) {
+    return !s.shared || s.fileLocked || s.locks.count(s.recNo);
+}
+
+bool requireLock(DbfCdxArea& s) {
+    if (lockedHere(s)) return true;
+    raise(EG_UNLOCKED, 1022, errorDescription(EG_UNLOCKED), s.given, false);
+    return false;
+}
+
+// Holds the memo file's lock while a shared area stores memo blocks, so that two areas
+// never take the same free block; the codec is rebuilt under it to re-read the free block.
+class MemoGuard {
+  public:
+    MemoGuard(DbfCdxArea& s, bool needed) : s_(s) {
+        if (!needed || !s.shared || !s.memoFile) return;
+        held_ = s.memoFile->lock(kHeaderLock, 1, TableFile::Lock::Write);
+        ok_ = held_ && reload(s, true);
+    }
+    ~MemoGuard() {
+        if (held_) s_.memoFile->unlock(kHeaderLock, 1);
+    }
+    bool ok() const { return ok_; }
+
+  private:
+    DbfCdxArea& s_;
+    bool held_ = false;
+    bool ok_ = true;
+};
+
+bool writesMemo(const Structure& st, int firstField, const std::vector<Value>& values) {
+    for (size_t i = 0; i < values.size(); ++i) {
+        size_t at = size_t(firstField - 1) + i;
+        if (!values[i].isNil() && at < st.size() && st[at].type == 'M') return true;
+    }
+    return false;
+}
+
+// Writes `values` (NIL: unchanged) into the current record and re-reads it.
+bool store(DbfCdxArea& s, int firstField, const std::vector<Value>& values) {
+    std::vector<Value> row(s.fields.size());
+    for (size_t i = 0; i < values.size() && size_t(firstField - 1) + i < row.size(); ++i)
+        row[size_t(firstField - 1) + i] = values[i];
+    MemoGuard guard(s, writesMemo(s.fields, firstField, values));
+    if (!guard.ok()) {
+        raise(EG_LOCK, 1038, errorDescription(EG_LOCK) + " (memo file)", s.given, true, true);
+        return false;
+    }
+    Status st = s.table->write(uint32_t(s.recNo), row);
+    if (!st.ok()) {
+        raiseStatus(st, true, s.given);
+        return false;
+    }
+    goToRecord(s, s.recNo);
+    return true;
+}
+
+bool setDeleted(Area& a, bool deleted) {
+    DbfCdxArea& s = state(a);
+    if (!writeAllowed(s, false)) return false;
+    if (s.atEnd()) return true;
+    if (!requireLock(s)) return false;
+    Status st = s.table->setDeleted(uint32_t(s.recNo), deleted);
+    if (!st.ok()) {
+        raiseStatus(st, true, s.given);
+        return false;
+    }
+    s.deleted = deleted;
+    return true;
+}
+
+}  // namespace
+
+bool DC_GETVALUE(Area& a, int field, Value& out) {
+    DbfCdxArea& s = state(a);
+    if (field < 1 || field > int(s.fields.size())) return false;
+    const FieldDesc& f = s.fields[size_t(field - 1)];
+    if (!s.atEnd() && size_t(field) <= s.record.size()) {
+        out = s.record[size_t(field - 1)];
+        return true;
+    }
+    out = Value::emptyOf(f.type, f.len);
+    return true;
+}
+
+bool DC_PUTVALUE(Area& a, int field, const Value& v) {
+    return DC_PUTREC(a, field, std::vector<Value>{v});
+}
+
+bool DC_PUTREC(Area& a, int firstField, const std::vector<Value>& values) {
+    DbfCdxArea& s = state(a);
+    for (size_t i = 0; i < values.size(); ++i) {
+        if (values[i].isNil()) continue;
+        int field = firstField + int(i);
+        if (field < 1 || field > int(s.fields.size())) return false;
+        if (!checkValue(s.fields[size_t(field - 1)], values[i], s.given)) return false;
+    }
+    if (s.atEnd()) return true;
+    if (!writeAllowed(s, false) || !requireLock(s)) return false;
+    return store(s, firstField, values);
+}
+
+bool DC_DELETE(Area& a) {
+    return setDeleted(a, true);
+}
+bool DC_RECALL(Area& a) {
+    return setDeleted(a, false);
+}
+bool DC_DELETED(Area& a, bool& out) {
+    DbfCdxArea& s = state(a);
+    out = !s.atEnd() && s.deleted;
+    return true;
+}
+
+bool DC_APPEND(Area& a, bool unlockAll) {
+    DbfCdxArea& s = state(a);
+    if (!writeAllowed(s, true)) return false;
+    if (s.shared && unlockAll) DC_UNLOCK(a, 0);
+    // The header lock serialises appends; a file lock already covers it.
+    bool header = s.shared && !s.fileLocked;
+    if (header && !s.file->lock(kHeaderLock, 1, TableFile::Lock::Write)) {
+        NETERR(true);
+        return false;
+    }
+    bool ok = !s.shared || reload(s, false);
+    long rec = s.count() + 1;
+    bool recordLock = ok && s.shared && !s.fileLocked;
+    if (recordLock && !s.file->lock(recordByte(rec), 1, TableFile::Lock::Write)) {
+        ok = false;
+        NETERR(true);
+    }
+    uint32_t added = 0;
+    if (ok) {
+        Status st = s.table->append(std::vector<Value>(s.fields.size()), &added);
+        if (!st.ok()) {
+            raiseStatus(st, true, s.given);
+            if (recordLock) s.file->unlock(recordByte(rec), 1);
+            ok = false;
+        }
+    }
+    if (header) s.file->unlock(kHeaderLock, 1);
+    if (!ok) return false;
+    if (recordLock) s.locks.insert(long(added));
+    NETERR(false);
+    goToRecord(s, long(added));
+    return true;
+}
+
+bool DC_LOCK(Area& a, LockInfo& li) {
+    DbfCdxArea& s = state(a);
+    li.result = false;
+    if (li.file) {
+        if (!s.shared || s.fileLocked) {
+            li.result = true;
+            return true;
+        }
+        // Our own record locks merge into the file lock's range.
+        if (s.file->lock(s.fileLockStart(), s.fileLockLength(), TableFile::Lock::Write)) {
+            s.fileLocked = true;
+            s.locks.clear();
+            li.result = true;
+        }
+        return true;
+    }
+    long rec = li.record > 0 ? li.record : s.recNo;
+    if (li.record > 0) {
+        refreshCount(s);
+        if (rec > s.count()) return true;
+    } else if (s.atEnd()) {
+        li.result = true;
+        return true;
+    }
+    if (!s.shared || s.fileLocked || s.locks.count(rec)) {
+        li.result = true;
+        return true;
+    }
+    if (s.file->lock(recordByte(rec), 1, TableFile::Lock::Write)) {
+        s.locks.insert(rec);
+        li.result = true;
+        // Another area may have changed the record while it held the lock.
+        if (rec == s.recNo && !s.eof) goToRecord(s, rec);
+    }
+    return true;
+}
+
+bool DC_UNLOCK(Area& a, long rec) {
+    DbfCdxArea& s = state(a);
+    if (!s.file) return true;
+    if (rec == 0 && s.fileLocked) {
+        s.file->unlock(s.fileLockStart(), s.fileLockLength());
+        s.fileLocked = false;
+    }
+    for (auto it = s.locks.begin(); it != s.locks.end();) {
+        if (rec == 0 || *it == rec) {
+            if (!s.fileLocked) s.file->unlock(recordByte(*it), 1);
+            it = s.locks.erase(it);
+        } else {
+            ++it;
+        }
+    }
+    return true;
+}
+
+bool DC_FLUSH(Area& a) {
+    DbfCdxArea& s = state(a);
+    if (s.readOnly || !s.table) return true;
+    // The header count is rewritten: under the header lock and from a fresh count.
+    bool header = s.shared && !s.fileLocked;
+    if (header && !s.file->lock(kHeaderLock, 1, TableFile::Lock::Write)) return false;
+    bool ok = !s.shared || reload(s, false);
+    if (ok) {
+        Status st = s.table->commit();
+        if (!st.ok()) {
+            raiseStatus(st, true, s.given);
+            ok = false;
+        }
+    }
+    if (header) s.file->unlock(kHeaderLock, 1);
+    return ok;
+}
+
+}  // namespace dbfcdx
