@@ -68,6 +68,21 @@ bool refreshCount(DbfCdxArea& s);
 void goToRecord(DbfCdxArea& s, long rec);
 void goToEof(DbfCdxArea& s);
 
+// Navigation (dbfCdxNavigate.cpp).
+bool DC_GOTO(Area& a, long rec);
+bool DC_SKIPRAW(Area& a, long n);
+bool DC_SKIPFILTER(Area& a, long direction);
+bool DC_GOTOP(Area& a);
+bool DC_GOBOTTOM(Area& a);
+bool DC_SETFILTER(Area& a, const FilterInfo& info);
+bool DC_CLEARFILTER(Area& a);
+bool DC_BOF(Area& a, bool& out);
+bool DC_EOF(Area& a, bool& out);
+bool DC_FOUND(Area& a, bool& out);
+bool DC_RECID(Area& a, Value& out);
+bool DC_RECNO(Area& a, long& out);
+bool DC_RECCOUNT(Area& a, long& out);
+
 // Record operations (dbfCdxRecord.cpp).
 bool DC_GETVALUE(Area& a, int field, Value& out);
 bool DC_PUTVALUE(Area& a, int field, const Value& v);
