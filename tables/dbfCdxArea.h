@@ -32,6 +32,7 @@ struct DbfCdxArea : Area {
     std::string given;  // the name as the caller gave it (for error records)
     bool shared = false;
     bool readOnly = false;
+    bool dirty = false;  // changed since the last commit: closing commits
 
     long recNo = 1;
     bool bof = true, eof = true, found = false;

@@ -219,7 +219,9 @@ bool DC_OPEN(Area& a, const OpenInfo& info) {
     s.shared = info.shared;
     s.readOnly = info.readOnly;
     int err = 0;
-    s.file = TableFile::open(p.string(), info.readOnly, false, &err);
+    // An exclusive claim is a write lock, which needs a descriptor open for writing.
+    if (!info.shared && info.readOnly) s.file = TableFile::open(p.string(), false, false, &err);
+    if (!s.file) s.file = TableFile::open(p.string(), info.readOnly, false, &err);
     if (!s.file) {
         openFailed(" (" + std::string(std::strerror(err)) + ")", info.file);
         return false;
@@ -259,6 +261,7 @@ bool DC_OPEN(Area& a, const OpenInfo& info) {
 bool DC_CLOSE(Area& a) {
     DbfCdxArea& s = state(a);
     if (s.table) {
+        if (s.dirty) DC_FLUSH(a);
         DC_UNLOCK(a, 0);
         s.table.reset();
     }

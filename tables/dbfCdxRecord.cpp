@@ -1,8 +1,10 @@
 // Records of the disk driver DBFCDX: reading and writing fields (one at a time or a whole
 // record, every value checked before anything is written), append, delete and recall,
 // record and file locks, commit, pack and zap.
+#include <chrono>
 #include <cmath>
 #include <cstdio>
+#include <thread>
 
 #include "Error.h"
 #include "TableLayer.h"
@@ -64,7 +66,11 @@ class MemoGuard {
   public:
     MemoGuard(DbfCdxArea& s, bool needed) : s_(s) {
         if (!needed || !s.shared || !s.memoFile) return;
-        held_ = s.memoFile->lock(kHeaderLock, 1, TableFile::Lock::Write);
+        // Another process holds it only while it stores a memo: a few short waits suffice.
+        for (int i = 0; i < 200 && !held_; ++i) {
+            held_ = s.memoFile->lock(kHeaderLock, 1, TableFile::Lock::Write);
+            if (!held_) std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        }
         ok_ = held_ && reload(s, true);
     }
     ~MemoGuard() {
@@ -96,6 +102,7 @@ bool store(DbfCdxArea& s, int firstField, const std::vector<Value>& values) {
         raise(EG_LOCK, 1038, errorDescription(EG_LOCK) + " (memo file)", s.given, true, true);
         return false;
     }
+    s.dirty = true;
     Status st = s.table->write(uint32_t(s.recNo), row);
     if (!st.ok()) {
         raiseStatus(st, true, s.given);
@@ -110,6 +117,7 @@ bool setDeleted(Area& a, bool deleted) {
     if (!writeAllowed(s, false)) return false;
     if (s.atEnd()) return true;
     if (!requireLock(s)) return false;
+    s.dirty = true;
     Status st = s.table->setDeleted(uint32_t(s.recNo), deleted);
     if (!st.ok()) {
         raiseStatus(st, true, s.given);
@@ -181,6 +189,7 @@ bool DC_APPEND(Area& a, bool unlockAll) {
     }
     uint32_t added = 0;
     if (ok) {
+        s.dirty = true;
         Status st = s.table->append(std::vector<Value>(s.fields.size()), &added);
         if (!st.ok()) {
             raiseStatus(st, true, s.given);
@@ -260,6 +269,7 @@ bool DC_FLUSH(Area& a) {
     bool ok = !s.shared || reload(s, false);
     if (ok) {
         Status st = s.table->commit();
+        s.dirty = false;
         if (!st.ok()) {
             raiseStatus(st, true, s.given);
             ok = false;

@@ -74,6 +74,13 @@ TEST_F(DbfCdxLocks, ExclusiveAndSharedOpensExcludeEachOther) {
     EXPECT_EQ(LASTREC(), 3);  // the refused create left the table alone
     DBCLOSEAREA();
     EXPECT_TRUE(use("Y", true));
+    DBCLOSEAREA();
+
+    // A read-only exclusive open still keeps everyone else out.
+    ASSERT_TRUE(DBUSEAREA(true, "DBFCDX", "t", "R", false, true));
+    EXPECT_FALSE(use("S", true));
+    EXPECT_EQ(errors.back().description,
+              "Open error(Lock failure - already opened in exclusive mode)");
 }
 
 TEST_F(DbfCdxLocks, RecordAndFileLocksConflictBetweenAreas) {
