@@ -1,5 +1,6 @@
 #include "cdxCheck.h"
 
+#include <cstdio>
 #include <cstring>
 #include <set>
 
