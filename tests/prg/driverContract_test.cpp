@@ -1,0 +1,206 @@
+// The cases where the memory engine and the disk driver promise the same: navigation flags
+// and record numbers, append, delete and recall, hidden records, refused values, sharing
+// conflicts and the record lock that shared changes need. Each case runs over both drivers.
+#include <gtest/gtest.h>
+#include <stdlib.h>
+
+#include <filesystem>
+
+#include "TableLayer.h"
+#include "dbfCdxDriver.h"
+#include "testSupport.h"
+
+namespace {
+
+struct MemoryDriver {
+    static constexpr const char* name = "ARRAYRDD";
+};
+struct DiskDriver {
+    static constexpr const char* name = "DBFCDX";
+};
+
+template <class Driver>
+class DriverContract : public EngineTest {
+  protected:
+    void SetUp() override {
+        EngineTest::SetUp();
+        dbfCdxRegister();
+        char tmpl[] = "/tmp/contract_XXXXXX";
+        ASSERT_NE(mkdtemp(tmpl), nullptr);
+        folder = tmpl;
+        tableSettings().defaultFolder = folder;
+    }
+    void TearDown() override {
+        EngineTest::TearDown();
+        std::error_code ec;
+        std::filesystem::remove_all(folder, ec);
+    }
+    // Table "t" with N = 1..count, opened in a new area (shared or not) with `alias`.
+    void numbered(int count, bool shared = false, const std::string& alias = "A") {
+        ASSERT_TRUE(DBCREATE("t", {{"n", 'N', 5, 0}, {"c", 'C', 4, 0}}, Driver::name));
+        ASSERT_TRUE(DBUSEAREA(true, Driver::name, "t", alias, shared));
+        for (int i = 1; i <= count; ++i) {
+            ASSERT_TRUE(DBAPPEND());
+            ASSERT_EQ(FIELDPUT(1, Value(i)).num(), i);
+        }
+        DBUNLOCK();
+    }
+    bool use(const std::string& alias, bool shared) {
+        return DBUSEAREA(true, Driver::name, "t", alias, shared);
+    }
+    std::string folder;
+};
+
+using Drivers = ::testing::Types<MemoryDriver, DiskDriver>;
+TYPED_TEST_SUITE(DriverContract, Drivers);
+
+TYPED_TEST(DriverContract, EmptyTable) {
+    this->numbered(0);
+    DBGOTOP();
+    EXPECT_TRUE(BOF());
+    EXPECT_TRUE(EOF_());
+    EXPECT_EQ(RECNO(), 1);
+    EXPECT_EQ(LASTREC(), 0);
+    DBSKIP(1);
+    EXPECT_TRUE(EOF_());
+    EXPECT_EQ(RECNO(), 1);
+    EXPECT_EQ(FIELDGET(2).text(), "    ");
+    EXPECT_FALSE(DELETED());
+}
+
+TYPED_TEST(DriverContract, NavigationFlagsAndRecordNumbers) {
+    this->numbered(3);
+    struct Step {
+        std::function<void()> move;
+        long recno;
+        bool bof, eof;
+        double n;
+    };
+    const Step steps[] = {
+        {[] { DBGOTOP(); }, 1, false, false, 1},  {[] { DBSKIP(-1); }, 1, true, false, 1},
+        {[] { DBSKIP(1); }, 2, false, false, 2},  {[] { DBGOBOTTOM(); }, 3, false, false, 3},
+        {[] { DBSKIP(1); }, 4, false, true, 0},   {[] { DBSKIP(1); }, 4, false, true, 0},
+        {[] { DBSKIP(-1); }, 3, false, false, 3}, {[] { DBGOTO(0); }, 4, false, true, 0},
+        {[] { DBGOTO(77); }, 4, false, true, 0},  {[] { DBGOTO(2); }, 2, false, false, 2},
+        {[] { DBSKIP(-5); }, 1, true, false, 1},  {[] { DBSKIP(7); }, 4, false, true, 0},
+        {[] { DBSKIP(0); }, 4, false, true, 0},   {[] { DBGOTO(1); }, 1, false, false, 1},
+    };
+    int i = 0;
+    for (const Step& s : steps) {
+        s.move();
+        EXPECT_EQ(RECNO(), s.recno) << "step " << i;
+        EXPECT_EQ(BOF(), s.bof) << "step " << i;
+        EXPECT_EQ(EOF_(), s.eof) << "step " << i;
+        EXPECT_EQ(FIELDGET(1).num(), s.n) << "step " << i;
+        ++i;
+    }
+}
+
+TYPED_TEST(DriverContract, DeletedAndFilteredRecordsAreHidden) {
+    this->numbered(5);
+    for (long r : {1L, 3L, 5L}) {
+        DBGOTO(r);
+        ASSERT_TRUE(DBDELETE());
+        EXPECT_TRUE(DELETED());
+    }
+    tableSettings().hideDeleted = true;
+    DBGOTOP();
+    EXPECT_EQ(RECNO(), 2);
+    DBSKIP(-1);
+    EXPECT_TRUE(BOF());
+    EXPECT_EQ(RECNO(), 2);
+    DBSKIP();
+    EXPECT_EQ(RECNO(), 4);
+    DBSKIP();
+    EXPECT_TRUE(EOF_());
+    EXPECT_EQ(RECNO(), 6);
+    DBGOBOTTOM();
+    EXPECT_EQ(RECNO(), 4);
+    DBSETFILTER([] { return Value(FIELDGET(1).num() != 2); });
+    DBGOTOP();
+    EXPECT_EQ(RECNO(), 4);
+    DBCLEARFILTER();
+    tableSettings().hideDeleted = false;
+    DBGOTO(3);
+    ASSERT_TRUE(DBRECALL());
+    EXPECT_FALSE(DELETED());
+    EXPECT_EQ(LASTREC(), 5);
+    ASSERT_TRUE(DBPACK_());
+    EXPECT_EQ(LASTREC(), 3);
+    EXPECT_EQ(RECNO(), 1);
+    EXPECT_EQ(FIELDGET(1).num(), 2);
+    ASSERT_TRUE(DBZAP_());
+    EXPECT_EQ(LASTREC(), 0);
+    EXPECT_TRUE(EOF_());
+}
+
+TYPED_TEST(DriverContract, RefusedValuesChangeNothing) {
+    this->numbered(1);
+    DBGOTO(1);
+    FIELDPUT(2, Value("ab"));
+    EXPECT_EQ(FIELDGET(2).text(), "ab  ");
+    EXPECT_TRUE(FIELDPUT(1, Value(123456)).isNil());
+    EXPECT_EQ(this->errors.back().genCode, EG_DATAWIDTH);
+    EXPECT_EQ(this->errors.back().subCode, 1021);
+    EXPECT_TRUE(FIELDPUT(2, Value(3)).isNil());
+    EXPECT_EQ(this->errors.back().genCode, EG_DATATYPE);
+    EXPECT_EQ(this->errors.back().subCode, 1020);
+    EXPECT_FALSE(DBPUTREC({Value(9), Value(true)}));
+    EXPECT_EQ(FIELDGET(1).num(), 1);
+    EXPECT_EQ(FIELDGET(2).text(), "ab  ");
+    EXPECT_TRUE(DBPUTREC({Value(9), Value("xyzzy")}));
+    EXPECT_EQ(FIELDGET(1).num(), 9);
+    EXPECT_EQ(FIELDGET(2).text(), "xyzz");
+}
+
+TYPED_TEST(DriverContract, SharedAndExclusiveOpensConflict) {
+    this->numbered(2, true, "A");
+    ASSERT_TRUE(this->use("B", true));
+    EXPECT_FALSE(this->use("C", false));
+    EXPECT_EQ(this->errors.back().genCode, EG_OPEN);
+    EXPECT_EQ(this->errors.back().description,
+              "Open error(Lock failure - already opened in shared mode)");
+    EXPECT_TRUE(NETERR());
+    EXPECT_EQ(SELECT("C"), 0);
+    DBCLOSEALL();
+    ASSERT_TRUE(this->use("X", false));
+    EXPECT_FALSE(NETERR());
+    EXPECT_FALSE(this->use("Y", true));
+    EXPECT_EQ(this->errors.back().description,
+              "Open error(Lock failure - already opened in exclusive mode)");
+    EXPECT_TRUE(NETERR());
+}
+
+TYPED_TEST(DriverContract, SharedAreasLockRecordsAgainstEachOther) {
+    this->numbered(3, true, "A");
+    ASSERT_TRUE(this->use("B", true));
+    DBSELECTAREA("A");
+    DBGOTO(1);
+    ASSERT_TRUE(RLOCK());
+    ASSERT_TRUE(DBDELETE());
+    DBSELECTAREA("B");
+    EXPECT_FALSE(DBRLOCK(1));
+    EXPECT_TRUE(DBRLOCK(2));
+    DBGOTO(3);
+    EXPECT_FALSE(DBDELETE());
+    EXPECT_EQ(this->errors.back().genCode, EG_UNLOCKED);
+    EXPECT_EQ(this->errors.back().subCode, 1022);
+    EXPECT_EQ(this->errors.back().description, "Lock required");
+    EXPECT_FALSE(DBPACK_());
+    EXPECT_EQ(this->errors.back().genCode, EG_UNLOCKED);
+    EXPECT_FALSE(DBZAP_());
+    EXPECT_EQ(this->errors.back().genCode, EG_SHARED);
+    EXPECT_EQ(this->errors.back().subCode, 1023);
+    DBSELECTAREA("A");
+    DBUNLOCK();
+    DBSELECTAREA("B");
+    EXPECT_TRUE(DBRLOCK(1));
+    ASSERT_TRUE(DBAPPEND());
+    EXPECT_EQ(RECNO(), 4);
+    DBSELECTAREA("A");
+    EXPECT_EQ(LASTREC(), 4);
+    EXPECT_FALSE(DBRLOCK(4));  // a shared append locks the new record
+    DBCLOSEALL();
+}
+
+}  // namespace
