@@ -35,8 +35,7 @@ class TreeCheck {
                 if (lv[i].left != wantLeft || lv[i].right != wantRight) {
                     return fail(lv[i].offset, "sibling links " + hexOffset(lv[i].left) + "/" +
                                                   hexOffset(lv[i].right) + " should be " +
-                                                  hexOffset(wantLeft) + "/" +
-                                                  hexOffset(wantRight));
+                                                  hexOffset(wantLeft) + "/" + hexOffset(wantRight));
                 }
             }
         }
@@ -151,11 +150,9 @@ Status checkCdx(const CdxReader& reader, CdxCheckStats* stats) {
     Status s = TreeCheck(reader, reader.directory(), &seen).run(&dirStats);
     if (!s.ok()) return s;
     if (dirStats.keys != reader.tags().size()) {
-        return reader.corrupt(reader.directory().root, "the tag directory holds " +
-                                                           std::to_string(dirStats.keys) +
-                                                           " keys for " +
-                                                           std::to_string(reader.tags().size()) +
-                                                           " tags");
+        return reader.corrupt(reader.directory().root,
+                              "the tag directory holds " + std::to_string(dirStats.keys) +
+                                  " keys for " + std::to_string(reader.tags().size()) + " tags");
     }
     for (const TagInfo& t : reader.tags()) {
         for (uint32_t p : {t.header, t.header + kPageSize}) {

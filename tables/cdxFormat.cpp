@@ -12,13 +12,11 @@ uint16_t getLe16(const char* p) {
 }
 uint32_t getLe32(const char* p) {
     auto b = reinterpret_cast<const uint8_t*>(p);
-    return uint32_t(b[0]) | (uint32_t(b[1]) << 8) | (uint32_t(b[2]) << 16) |
-           (uint32_t(b[3]) << 24);
+    return uint32_t(b[0]) | (uint32_t(b[1]) << 8) | (uint32_t(b[2]) << 16) | (uint32_t(b[3]) << 24);
 }
 uint32_t getBe32(const char* p) {
     auto b = reinterpret_cast<const uint8_t*>(p);
-    return (uint32_t(b[0]) << 24) | (uint32_t(b[1]) << 16) | (uint32_t(b[2]) << 8) |
-           uint32_t(b[3]);
+    return (uint32_t(b[0]) << 24) | (uint32_t(b[1]) << 16) | (uint32_t(b[2]) << 8) | uint32_t(b[3]);
 }
 void putLe16(char* p, uint16_t v) {
     p[0] = char(v & 0xFF);
@@ -179,7 +177,9 @@ size_t dupOf(std::string_view prev, std::string_view key, size_t trail) {
     while (n < prev.size() && n < key.size() && prev[n] == key[n]) ++n;
     return std::min(n, key.size() - trail);
 }
-uint64_t maskOf(int bits) { return bits >= 64 ? ~uint64_t(0) : (uint64_t(1) << bits) - 1; }
+uint64_t maskOf(int bits) {
+    return bits >= 64 ? ~uint64_t(0) : (uint64_t(1) << bits) - 1;
+}
 }  // namespace
 
 size_t CdxLeaf::encodedSize(const std::vector<Entry>& entries, size_t begin, size_t end,
@@ -274,7 +274,8 @@ Status CdxLeaf::decodeFrom(std::string_view in, uint32_t keyLength, char fill) {
     size_t src = kPageSize, floor = 24 + packed;
     for (size_t i = 0; i < count; ++i) {
         uint64_t v = 0;
-        for (int b = l.entryBytes - 1; b >= 0; --b) v = (v << 8) | uint8_t(p[24 + i * l.entryBytes + b]);
+        for (int b = l.entryBytes - 1; b >= 0; --b)
+            v = (v << 8) | uint8_t(p[24 + i * l.entryBytes + b]);
         size_t dup = size_t((v >> l.recBits) & dupMask);
         size_t trail = size_t((v >> (l.recBits + l.dupBits)) & trailMask);
         if (dup + trail > keyLength || (i == 0 && dup != 0)) {
@@ -333,8 +334,12 @@ double numericKeyValue(std::string_view key) {
     return std::bit_cast<double>(u);
 }
 
-std::string dateKey(int64_t julianDay) { return numericKey(double(julianDay)); }
+std::string dateKey(int64_t julianDay) {
+    return numericKey(double(julianDay));
+}
 
-std::string logicalKey(bool v) { return v ? "T" : "F"; }
+std::string logicalKey(bool v) {
+    return v ? "T" : "F";
+}
 
 }  // namespace cdx

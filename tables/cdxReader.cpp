@@ -42,9 +42,9 @@ Status CdxReader::corrupt(uint32_t page, const std::string& what) const {
 
 Status CdxReader::readPage(uint32_t offset, std::string* out) const {
     if (offset % kPageSize != 0 || uint64_t(offset) + kPageSize > size_) {
-        return Status::Corruption(name() + ": page pointer " + hexOffset(offset) +
-                                  (offset % kPageSize ? " is not page-aligned"
-                                                      : " is past the end of the file"));
+        return Status::Corruption(
+            name() + ": page pointer " + hexOffset(offset) +
+            (offset % kPageSize ? " is not page-aligned" : " is past the end of the file"));
     }
     Status s = file_->read(offset, kPageSize, out);
     if (!s.ok()) return s;
@@ -102,8 +102,8 @@ Status CdxReader::open(std::unique_ptr<File> file, std::unique_ptr<CdxReader>* o
 
 Status CdxReader::readTagHeader(const std::string& tagName, uint32_t offset, TagInfo* t) const {
     if (offset % kPageSize != 0 || uint64_t(offset) + kHeaderSize > size_) {
-        return Status::Corruption(name() + ": tag " + tagName + " header at " +
-                                  hexOffset(offset) + " is outside the file");
+        return Status::Corruption(name() + ": tag " + tagName + " header at " + hexOffset(offset) +
+                                  " is outside the file");
     }
     std::string raw;
     Status s = file_->read(offset, kHeaderSize, &raw);
@@ -114,8 +114,7 @@ Status CdxReader::readTagHeader(const std::string& tagName, uint32_t offset, Tag
     s = checkOptions(name(), "tag " + tagName, h.options);
     if (!s.ok()) return s;
     if (h.keyLength == 0 || h.keyLength > kMaxKeyLength) {
-        return corrupt(offset, "tag " + tagName + " has key length " +
-                                   std::to_string(h.keyLength));
+        return corrupt(offset, "tag " + tagName + " has key length " + std::to_string(h.keyLength));
     }
     t->name = tagName;
     t->keyExpr = h.keyExpr;

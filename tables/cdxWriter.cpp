@@ -22,8 +22,8 @@ Status buildTree(const std::vector<CdxLeaf::Entry>& keys, uint32_t keyLength, in
     std::vector<std::pair<size_t, size_t>> groups;
     for (size_t begin = 0; begin < keys.size();) {
         size_t end = begin + 1;
-        while (end < keys.size() && CdxLeaf::encodedSize(keys, begin, end + 1, keyLength,
-                                                         trailFill, minEntryBytes) <= kLeafArea) {
+        while (end < keys.size() && CdxLeaf::encodedSize(keys, begin, end + 1, keyLength, trailFill,
+                                                         minEntryBytes) <= kLeafArea) {
             ++end;
         }
         groups.push_back({begin, end});
@@ -88,8 +88,7 @@ Status checkTag(const CdxTagSpec& t, std::string* upperName) {
                   });
     if (!nameOk) return Status::InvalidArgument("tag name \"" + t.name + "\" is not valid");
     if (t.keyLength == 0 || t.keyLength > kMaxKeyLength) {
-        return Status::InvalidArgument("tag " + n + ": key length " +
-                                       std::to_string(t.keyLength));
+        return Status::InvalidArgument("tag " + n + ": key length " + std::to_string(t.keyLength));
     }
     for (size_t i = 0; i < t.keys.size(); ++i) {
         const CdxLeaf::Entry& e = t.keys[i];
@@ -136,14 +135,14 @@ Status buildCdx(const std::vector<CdxTagSpec>& tags, const CdxWriteOptions& opti
         std::string& img = tagImages[i];
         img.assign(kHeaderSize, '\0');
         uint32_t root = 0;
-        Status s = buildTree(t.keys, t.keyLength, t.binary ? -1 : kCharFill,
-                             options.minEntryBytes, &img, &root);
+        Status s = buildTree(t.keys, t.keyLength, t.binary ? -1 : kCharFill, options.minEntryBytes,
+                             &img, &root);
         if (!s.ok()) return s;
         CdxHeader h;
         h.root = root;  // relative to the tag image; moved below
         h.keyLength = uint16_t(t.keyLength);
-        h.options = uint8_t(kTagOptions | (t.forExpr.empty() ? 0 : kOptFor) |
-                            (t.unique ? kOptUnique : 0));
+        h.options =
+            uint8_t(kTagOptions | (t.forExpr.empty() ? 0 : kOptFor) | (t.unique ? kOptUnique : 0));
         h.descending = t.descending;
         h.keyExpr = t.keyExpr;
         h.forExpr = t.forExpr;
@@ -170,8 +169,8 @@ Status buildCdx(const std::vector<CdxTagSpec>& tags, const CdxWriteOptions& opti
         std::sort(entries.begin(), entries.end(),
                   [](const auto& a, const auto& b) { return a.key < b.key; });
         dir.assign(kHeaderSize, '\0');
-        Status s = buildTree(entries, kDirectoryKeyLength, kCharFill, options.minEntryBytes,
-                             &dir, &dirRoot);
+        Status s = buildTree(entries, kDirectoryKeyLength, kCharFill, options.minEntryBytes, &dir,
+                             &dirRoot);
         if (!s.ok()) return s;
         uint32_t pages = uint32_t(dir.size() - kHeaderSize) / kPageSize;
         if (pages == dirPages) break;

@@ -30,6 +30,7 @@ std::string hex(std::string_view s) {
 
 TEST(CdxFormat, LeafWithThreeByteEntriesIsByteExact) {
     // Keys "ADAMS   "/17, "ADAMSON "/300, "BAKER   "/5; key length 8, largest recno 300.
+    // clang-format off
     std::string want = pageOf(512, {
         // attr 3, 3 keys, no siblings, free 467 = 488 - 3*3 - (5+2+5), rec mask 0000FFFF
         {0x000, {0x03, 0x00, 0x03, 0x00, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF,
@@ -40,6 +41,7 @@ TEST(CdxFormat, LeafWithThreeByteEntriesIsByteExact) {
         {0x020, {0x30}},                                      // BAKER: 5 | 3<<20
         {0x1F4, {'B', 'A', 'K', 'E', 'R', 'O', 'N', 'A', 'D', 'A', 'M', 'S'}},
     });
+    // clang-format on
     CdxLeaf leaf;
     leaf.links.attributes = kAttrRoot | kAttrLeaf;
     leaf.entries = {{"ADAMS   ", 17}, {"ADAMSON ", 300}, {"BAKER   ", 5}};
@@ -56,6 +58,7 @@ TEST(CdxFormat, LeafWithThreeByteEntriesIsByteExact) {
 }
 
 TEST(CdxFormat, InteriorNodeIsByteExact) {
+    // clang-format off
     std::string want = pageOf(512, {
         {0x00, {0x01, 0x00, 0x02, 0x00, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF,
                 'A', 'D', 'A', 'M'}},
@@ -64,6 +67,7 @@ TEST(CdxFormat, InteriorNodeIsByteExact) {
                 'B', 'A', 'K', 'E'}},
         {0x20, {'R', ' ', ' ', ' ', 0x00, 0x00, 0x00, 0x05, 0x00, 0x00, 0x0C, 0x00}},
     });
+    // clang-format on
     CdxInterior node;
     node.links.attributes = kAttrRoot;
     node.entries = {{"ADAMSON ", 300, 0xA00}, {"BAKER   ", 5, 0xC00}};
@@ -123,7 +127,8 @@ TEST(CdxFormat, LeafFilledExactlyAndOneByteOver) {
     // 8-byte binary keys with distinct first bytes, 3-byte entries: 11 bytes each.
     // 44 keys = 484 bytes; 4 more stored bytes fill 488 exactly, 5 overflow.
     std::vector<CdxLeaf::Entry> e;
-    for (int i = 0; i < 44; ++i) e.push_back({std::string(1, char(i + 1)) + "ABCDEFG", uint32_t(i + 1)});
+    for (int i = 0; i < 44; ++i)
+        e.push_back({std::string(1, char(i + 1)) + "ABCDEFG", uint32_t(i + 1)});
     CdxLeaf leaf;
     leaf.entries = e;
     std::string page;
@@ -158,7 +163,8 @@ TEST(CdxFormat, KeyEncodings) {
     for (const Case& c : cases) {
         EXPECT_EQ(hex(c.key), hex(std::string(c.want.begin(), c.want.end())));
     }
-    const double ordered[] = {-1e300, -1e9, -12.5, -1, -1e-300, 0, 1e-300, 0.5, 1, 12.5, 1e9, 1e300};
+    const double ordered[] = {-1e300, -1e9, -12.5, -1,   -1e-300, 0,
+                              1e-300, 0.5,  1,     12.5, 1e9,     1e300};
     for (size_t i = 0; i + 1 < std::size(ordered); ++i) {
         EXPECT_LT(numericKey(ordered[i]), numericKey(ordered[i + 1])) << ordered[i];
         EXPECT_EQ(numericKeyValue(numericKey(ordered[i])), ordered[i]);
@@ -176,6 +182,7 @@ TEST(CdxFormat, HeaderKeepsExpressionsAsGiven) {
     h.forExpr = "!DELETED()";
     std::string got;
     ASSERT_TRUE(h.encodeTo(&got).ok());
+    // clang-format off
     std::string want = pageOf(1024, {
         {0x000, {0x00, 0x0A, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x0B,
                  0x08, 0x00, 0x68, 0x01}},  // root LE, free 0, counter 11 BE, keyLen, options, sig
@@ -183,6 +190,7 @@ TEST(CdxFormat, HeaderKeepsExpressionsAsGiven) {
         {0x200, {'N', 'O', 'M', 'B', 'R', 'E', 0, '!', 'D', 'E', 'L', 'E', 'T', 'E', 'D', '('}},
         {0x210, {')'}},
     });
+    // clang-format on
     EXPECT_EQ(hex(got), hex(want));
     CdxHeader back;
     ASSERT_TRUE(back.decodeFrom(got).ok());

@@ -44,12 +44,13 @@ Status openImage(const std::string& image, std::unique_ptr<CdxReader>* r) {
 }
 
 TEST(CdxWriter, MinimalIndexIsByteExact) {
-    CdxTagSpec t{"nombre", "NOMBRE", "!DELETED()", 8,
-                 {{"ADAMS   ", 1}, {"ADAMSON ", 2}, {"BAKER   ", 3}}};
+    CdxTagSpec t{
+        "nombre", "NOMBRE", "!DELETED()", 8, {{"ADAMS   ", 1}, {"ADAMSON ", 2}, {"BAKER   ", 3}}};
     CdxWriteOptions o;
     o.minEntryBytes = 1;
     std::string got;
     ASSERT_TRUE(buildCdx({t}, o, &got).ok());
+    // clang-format off
     std::string want = imageOf(3072, {
         // file header: root 0x400, free 0, counter 0, key length 10, options E0, signature 1
         {0x0000, {0x00, 0x04, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0x0A, 0x00, 0xE0, 0x01}},
@@ -73,6 +74,7 @@ TEST(CdxWriter, MinimalIndexIsByteExact) {
                   0x03, 0x30}},
         {0x0BF4, {'B', 'A', 'K', 'E', 'R', 'O', 'N', 'A', 'D', 'A', 'M', 'S'}},
     });
+    // clang-format on
     expectSamePages(got, want);
 }
 
@@ -80,10 +82,12 @@ TEST(CdxWriter, InteriorRootOverTwoLeavesIsByteExact) {
     // Key length 100, five keys of one repeated letter: 103 bytes per key with 3-byte
     // entries, so four fill the first leaf (412 of 488) and the fifth starts a second.
     CdxTagSpec t{"BIG", "BIG", "", 100, {}};
-    for (int i = 0; i < 5; ++i) t.keys.push_back({std::string(100, char('A' + i)), uint32_t(i + 1)});
+    for (int i = 0; i < 5; ++i)
+        t.keys.push_back({std::string(100, char('A' + i)), uint32_t(i + 1)});
     std::string got;
     ASSERT_TRUE(buildCdx({t}, {}, &got).ok());
     ASSERT_EQ(got.size(), 0x1000u);
+    // clang-format off
     std::string root = imageOf(512, {
         // root interior (attr 1), 2 keys, no siblings
         {0, {0x01, 0x00, 0x02, 0x00, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF}},
@@ -91,6 +95,7 @@ TEST(CdxWriter, InteriorRootOverTwoLeavesIsByteExact) {
         {12 + 100, {0x00, 0x00, 0x00, 0x04, 0x00, 0x00, 0x0A, 0x00}},
         {12 + 208, {0x00, 0x00, 0x00, 0x05, 0x00, 0x00, 0x0C, 0x00}},
     });
+    // clang-format on
     std::memset(root.data() + 12, 'D', 100);
     std::memset(root.data() + 12 + 108, 'E', 100);
     EXPECT_EQ(hexPage(got, 7), hexPage(root, 0));
@@ -198,9 +203,19 @@ TEST(CdxWriter, CharacterKeysRoundTrip) {
         t.keys.push_back({charKey(k, 12), rec});
     }
     sortKeys(&t.keys);
-    std::vector<std::string> probes = {"", "A", "ADAMS", "ADAMSON1", "B", "MC", "MCD", "ZZZ",
-                                       "\xFF", charKey("BAKER", 12), charKey("", 12)};
-    for (int i = 0; i < 50; ++i) probes.push_back(t.keys[rng() % t.keys.size()].key.substr(0, 1 + rng() % 12));
+    std::vector<std::string> probes = {"",
+                                       "A",
+                                       "ADAMS",
+                                       "ADAMSON1",
+                                       "B",
+                                       "MC",
+                                       "MCD",
+                                       "ZZZ",
+                                       "\xFF",
+                                       charKey("BAKER", 12),
+                                       charKey("", 12)};
+    for (int i = 0; i < 50; ++i)
+        probes.push_back(t.keys[rng() % t.keys.size()].key.substr(0, 1 + rng() % 12));
     checkRoundTrip(t, probes);
 }
 
@@ -229,13 +244,16 @@ TEST(CdxWriter, ManyTagsDeepTreesAndEdgeShapes) {
     std::vector<CdxTagSpec> tags;
     // A wide key forces a three-level tree with few keys (2 entries per interior node).
     CdxTagSpec wide{"WIDE", "memo", "", 240, {}};
-    for (uint32_t rec = 1; rec <= 40; ++rec) wide.keys.push_back({std::string(240, char(rec)), rec});
+    for (uint32_t rec = 1; rec <= 40; ++rec)
+        wide.keys.push_back({std::string(240, char(rec)), rec});
     CdxTagSpec empty{"EMPTY", "x", "", 10, {}};
     CdxTagSpec desc{"DESC", "name", "", 4, {}, false, false, true};
-    for (uint32_t rec = 1; rec <= 300; ++rec) desc.keys.push_back({charKey(std::to_string(rec % 97), 4), rec});
+    for (uint32_t rec = 1; rec <= 300; ++rec)
+        desc.keys.push_back({charKey(std::to_string(rec % 97), 4), rec});
     sortKeys(&desc.keys, true);
     CdxTagSpec big{"BIGREC", "id", "", 4, {}};
-    for (uint32_t rec = 1; rec <= 2000; ++rec) big.keys.push_back({charKey(std::to_string(rec), 4), rec * 4099});
+    for (uint32_t rec = 1; rec <= 2000; ++rec)
+        big.keys.push_back({charKey(std::to_string(rec), 4), rec * 4099});
     sortKeys(&big.keys);
     checkRoundTrip(wide, {std::string(1, char(20)), std::string(1, char(41)), ""});
     checkRoundTrip(empty, {"A"});
@@ -244,7 +262,10 @@ TEST(CdxWriter, ManyTagsDeepTreesAndEdgeShapes) {
 
     // Many tags make the directory itself span several leaves.
     for (int i = 0; i < 120; ++i) {
-        tags.push_back({"T" + std::to_string(i), "f" + std::to_string(i), "", 4,
+        tags.push_back({"T" + std::to_string(i),
+                        "f" + std::to_string(i),
+                        "",
+                        4,
                         {{charKey(std::to_string(i), 4), uint32_t(i + 1)}}});
     }
     std::string img;
