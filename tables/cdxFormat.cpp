@@ -172,10 +172,12 @@ size_t trailOf(std::string_view key, int fill) {
     while (n < key.size() && key[key.size() - 1 - n] == char(fill)) ++n;
     return n;
 }
-size_t dupOf(std::string_view prev, std::string_view key, size_t trail) {
-    size_t n = 0;
-    while (n < prev.size() && n < key.size() && prev[n] == key[n]) ++n;
-    return std::min(n, key.size() - trail);
+// Bytes shared with the previous key, counting neither key's trailing filler: real files
+// give a key after an all-blank one no duplicate bytes even when it starts with a blank.
+size_t dupOf(std::string_view prev, std::string_view key, size_t trail, int fill) {
+    size_t n = 0, limit = std::min(key.size() - trail, prev.size() - trailOf(prev, fill));
+    while (n < limit && prev[n] == key[n]) ++n;
+    return n;
 }
 uint64_t maskOf(int bits) {
     return bits >= 64 ? ~uint64_t(0) : (uint64_t(1) << bits) - 1;
@@ -189,7 +191,7 @@ size_t CdxLeaf::encodedSize(const std::vector<Entry>& entries, size_t begin, siz
     for (size_t i = begin; i < end; ++i) {
         maxRecno = std::max(maxRecno, entries[i].recno);
         size_t trail = trailOf(entries[i].key, trailFill);
-        size_t dup = i == begin ? 0 : dupOf(entries[i - 1].key, entries[i].key, trail);
+        size_t dup = i == begin ? 0 : dupOf(entries[i - 1].key, entries[i].key, trail, trailFill);
         stored += keyLength - dup - trail;
     }
     LeafLayout l = LeafLayout::forNode(keyLength, maxRecno, minEntryBytes);
@@ -228,7 +230,7 @@ Status CdxLeaf::encodeTo(uint32_t keyLength, int trailFill, uint8_t minEntryByte
     for (size_t i = 0; i < entries.size(); ++i) {
         const std::string& k = entries[i].key;
         size_t trail = trailOf(k, trailFill);
-        size_t dup = i == 0 ? 0 : dupOf(entries[i - 1].key, k, trail);
+        size_t dup = i == 0 ? 0 : dupOf(entries[i - 1].key, k, trail, trailFill);
         uint64_t v = uint64_t(entries[i].recno) | (uint64_t(dup) << l.recBits) |
                      (uint64_t(trail) << (l.recBits + l.dupBits));
         for (int b = 0; b < l.entryBytes; ++b) p[24 + i * l.entryBytes + b] = char(v >> (8 * b));

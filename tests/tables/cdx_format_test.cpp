@@ -97,6 +97,9 @@ TEST(CdxFormat, LeafCompressionBoundaries) {
         // identical keys with blanks: second stores nothing (dup 5 capped at 10 - trail 5)
         {"duplicate blanks", {{"Audio     ", 1}, {"Audio     ", 2}}, 10, ' ', 2 * 2 + 5},
         {"all blank", {{"          ", 1}, {"          ", 2}}, 10, ' ', 2 * 2},
+        // as in real files: no bytes are shared with the filler of the previous key
+        {"after an all-blank key", {{"          ", 1}, {" None     ", 2}}, 10, ' ', 2 * 2 + 5},
+        {"after a shorter key", {{"AB        ", 1}, {"AB C      ", 2}}, 10, ' ', 2 * 2 + 2 + 2},
         // binary keys without filler: the second identical key has dup = keyLen
         {"identical binary", {{kBin, 1}, {kBin, 2}}, 4, -1, 2 * 1 + 4},
         // 3+3 bits for dup/trail; the record number decides the entry width
