@@ -158,10 +158,10 @@ TEST_F(DbfCdxLocks, AppendsAreLockedAndSeenByOtherAreas) {
     EXPECT_EQ(FIELDGET(2).text(), "nota de B");
     DBCOMMIT();
     DBSELECTAREA("A");
+    DBCOMMIT();  // must not write back the record count A saw last
     DBGOBOTTOM();
     EXPECT_EQ(RECNO(), 5);
     EXPECT_EQ(FIELDGET(2).text(), "nota de B");
-    DBCOMMIT();  // must not write back a stale record count
     DBCLOSEALL();
     ASSERT_TRUE(use("A", false));
     EXPECT_EQ(LASTREC(), 5);
@@ -205,7 +205,8 @@ TEST_F(DbfCdxLocks, AnotherProcessHoldsRecordAndOpenLocks) {
     ASSERT_GE(child, 0);
     if (child == 0) {
         // Its own descriptors: nothing is open in the parent at the fork.
-        bool ok = use("HIJO", true) && DBGOTO(1) && RLOCK();
+        bool ok = use("HIJO", true) && DBAPPEND() && !FIELDPUT(1, Value(4)).isNil() &&
+                  !FIELDPUT(2, Value("del hijo")).isNil() && DBGOTO(1) && RLOCK();
         send(toParent[1], ok ? 'y' : 'n');
         receive(toChild[0]);
         _exit(0);
@@ -219,6 +220,11 @@ TEST_F(DbfCdxLocks, AnotherProcessHoldsRecordAndOpenLocks) {
     EXPECT_EQ(errors.back().description,
               "Open error(Lock failure - already opened in shared mode)");
     ASSERT_TRUE(use("PADRE", true));
+    EXPECT_EQ(LASTREC(), 4);
+    DBGOBOTTOM();
+    EXPECT_EQ(FIELDGET(1).num(), 4);
+    EXPECT_EQ(FIELDGET(2).text(), "del hijo");
+    EXPECT_FALSE(DBRLOCK(4));  // the child's append keeps its record locked
     EXPECT_FALSE(DBRLOCK(1));
     EXPECT_TRUE(DBRLOCK(2));
     EXPECT_FALSE(FLOCK());

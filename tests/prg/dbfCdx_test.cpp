@@ -229,6 +229,26 @@ TEST_F(DbfCdx, DamagedTableGivesAnOpenError) {
     EXPECT_EQ(fs::file_size(folder + "/roto.dbf"), 18u);
 }
 
+TEST_F(DbfCdx, TableCutShortUnderAnOpenAreaGivesErrorRecords) {
+    numbered("corto", 3, true);
+    DBCOMMIT();
+    fs::resize_file(folder + "/corto.dbf",
+                    fs::file_size(folder + "/corto.dbf") - 4);  // records are 6 bytes
+    errors.clear();
+    DBGOTO(3);
+    ASSERT_EQ(errors.size(), 1u);
+    EXPECT_EQ(errors[0].genCode, EG_CORRUPTION);
+    EXPECT_EQ(errors[0].subCode, 1012);
+    EXPECT_EQ(errors[0].fileName, "corto");
+    EXPECT_EQ(FIELDGET(1).num(), 0);
+    DBGOTO(2);
+    EXPECT_EQ(FIELDGET(1).num(), 2);
+    DBCLOSEAREA();
+    EXPECT_FALSE(DBUSEAREA(true, "DBFCDX", "corto"));
+    EXPECT_EQ(errors.back().genCode, EG_OPEN);
+    EXPECT_TRUE(NETERR());
+}
+
 TEST_F(DbfCdx, RefusedValuesLeaveTheRecordOnDisk) {
     ASSERT_TRUE(DBCREATE("f", votos(), "DBFCDX", true));
     ASSERT_TRUE(DBAPPEND());
