@@ -97,5 +97,7 @@ bool DC_UNLOCK(Area& a, long rec);
 bool DC_PACK(Area& a);
 bool DC_ZAP(Area& a);
 bool DC_FLUSH(Area& a);
+// Writes the header's date and count and syncs; `closing` never waits for the header lock.
+bool commitTable(DbfCdxArea& s, bool closing);
 
 }  // namespace dbfcdx

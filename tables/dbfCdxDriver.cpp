@@ -261,7 +261,7 @@ bool DC_OPEN(Area& a, const OpenInfo& info) {
 bool DC_CLOSE(Area& a) {
     DbfCdxArea& s = state(a);
     if (s.table) {
-        if (s.dirty) DC_FLUSH(a);
+        if (s.dirty) commitTable(s, true);
         DC_UNLOCK(a, 0);
         s.table.reset();
     }

@@ -5,7 +5,9 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <chrono>
 #include <cstring>
+#include <thread>
 
 namespace dbfcdx {
 
@@ -103,6 +105,14 @@ bool TableFile::lock(uint64_t start, uint64_t len, Lock kind) {
         if (errno != EINTR) return false;
     }
     return true;
+}
+
+bool TableFile::lockBriefly(uint64_t start, uint64_t len, Lock kind) {
+    for (int i = 0; i < 200; ++i) {
+        if (lock(start, len, kind)) return true;
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    return false;
 }
 
 void TableFile::unlock(uint64_t start, uint64_t len) {

@@ -33,6 +33,9 @@ class TableFile : public File {
     bool writable() const { return writable_; }
     // Takes the range without waiting; false when someone else holds a conflicting lock.
     bool lock(uint64_t start, uint64_t len, Lock kind);
+    // As lock(), trying again for a short while: for locks others hold only while they
+    // change a few bytes (the header count, the memo file's free block).
+    bool lockBriefly(uint64_t start, uint64_t len, Lock kind);
     void unlock(uint64_t start, uint64_t len);
     // The kind of lock that blocks `kind` on the range, if any.
     bool conflicting(uint64_t start, uint64_t len, Lock kind, Lock* holder);

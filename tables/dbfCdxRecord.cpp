@@ -1,10 +1,8 @@
 // Records of the disk driver DBFCDX: reading and writing fields (one at a time or a whole
 // record, every value checked before anything is written), append, delete and recall,
 // record and file locks, commit, pack and zap.
-#include <chrono>
 #include <cmath>
 #include <cstdio>
-#include <thread>
 
 #include "Error.h"
 #include "TableLayer.h"
@@ -66,11 +64,7 @@ class MemoGuard {
   public:
     MemoGuard(DbfCdxArea& s, bool needed) : s_(s) {
         if (!needed || !s.shared || !s.memoFile) return;
-        // Another process holds it only while it stores a memo: a few short waits suffice.
-        for (int i = 0; i < 200 && !held_; ++i) {
-            held_ = s.memoFile->lock(kHeaderLock, 1, TableFile::Lock::Write);
-            if (!held_) std::this_thread::sleep_for(std::chrono::milliseconds(5));
-        }
+        held_ = s.memoFile->lockBriefly(kHeaderLock, 1, TableFile::Lock::Write);
         ok_ = held_ && reload(s, true);
     }
     ~MemoGuard() {
@@ -260,12 +254,19 @@ bool DC_UNLOCK(Area& a, long rec) {
     return true;
 }
 
-bool DC_FLUSH(Area& a) {
-    DbfCdxArea& s = state(a);
+bool commitTable(DbfCdxArea& s, bool closing) {
     if (s.readOnly || !s.table) return true;
-    // The header count is rewritten: under the header lock and from a fresh count.
+    // The header count is rewritten: under the header lock and from a fresh count. A closing
+    // area whose appends already wrote the count does not wait for the lock: it only syncs.
     bool header = s.shared && !s.fileLocked;
-    if (header && !s.file->lock(kHeaderLock, 1, TableFile::Lock::Write)) return false;
+    if (header && closing && !s.file->lock(kHeaderLock, 1, TableFile::Lock::Write)) {
+        s.dirty = false;
+        return s.file->sync().ok();
+    }
+    if (header && !closing && !s.file->lockBriefly(kHeaderLock, 1, TableFile::Lock::Write)) {
+        raise(EG_LOCK, 1038, errorDescription(EG_LOCK) + " (table header)", s.given, true);
+        return false;
+    }
     bool ok = !s.shared || reload(s, false);
     if (ok) {
         Status st = s.table->commit();
@@ -277,6 +278,10 @@ bool DC_FLUSH(Area& a) {
     }
     if (header) s.file->unlock(kHeaderLock, 1);
     return ok;
+}
+
+bool DC_FLUSH(Area& a) {
+    return commitTable(state(a), false);
 }
 
 }  // namespace dbfcdx

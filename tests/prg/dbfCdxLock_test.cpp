@@ -188,6 +188,24 @@ TEST_F(DbfCdxLocks, AppendFailsWithoutALockAndAddsNothing) {
     EXPECT_EQ(RECNO(), 5);
 }
 
+TEST_F(DbfCdxLocks, ClosingBesideAFileLockNeitherWaitsNorFails) {
+    ASSERT_TRUE(use("A", true));
+    ASSERT_TRUE(use("B", true));
+    ASSERT_TRUE(DBRLOCK(2));
+    DBGOTO(2);
+    ASSERT_EQ(FIELDPUT(1, Value(20)).num(), 20);
+    DBUNLOCK();
+    DBSELECTAREA("A");
+    ASSERT_TRUE(FLOCK());
+    DBSELECTAREA("B");
+    DBCLOSEAREA();
+    EXPECT_EQ(errors.size(), 0u);
+    DBSELECTAREA("A");
+    DBGOTO(2);
+    EXPECT_EQ(FIELDGET(1).num(), 20);
+    EXPECT_EQ(LASTREC(), 3);
+}
+
 // A byte through a pipe; false when the other end closed first.
 bool send(int fd, char c) {
     return write(fd, &c, 1) == 1;
