@@ -168,9 +168,10 @@ bool DC_APPEND(Area& a, bool unlockAll) {
     DbfCdxArea& s = state(a);
     if (!writeAllowed(s, true)) return false;
     if (s.shared && unlockAll) DC_UNLOCK(a, 0);
-    // The header lock serialises appends; a file lock already covers it.
+    // The header lock serialises appends (others hold it briefly, unless they hold the file
+    // lock); a file lock of our own already covers it.
     bool header = s.shared && !s.fileLocked;
-    if (header && !s.file->lock(kHeaderLock, 1, TableFile::Lock::Write)) {
+    if (header && !s.file->lockBriefly(kHeaderLock, 1, TableFile::Lock::Write)) {
         NETERR(true);
         return false;
     }
