@@ -1,0 +1,252 @@
+// Incremental maintenance of one tag: random inserts and deletes against an ordered model,
+// with the structural checker and a full cursor walk after every batch, seeks compared with
+// the model, leaves that split at every insert, and writes that fail part way.
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <random>
+#include <set>
+
+#include "cdxCheck.h"
+#include "cdxUpdate.h"
+#include "cdxWriter.h"
+
+using namespace cdx;
+
+namespace {
+
+using Pair = std::pair<std::string, uint32_t>;
+
+struct PairOrder {
+    bool descending = false;
+    bool operator()(const Pair& a, const Pair& b) const {
+        if (a.first != b.first) return descending ? b.first < a.first : a.first < b.first;
+        return a.second < b.second;
+    }
+};
+using Model = std::multiset<Pair, PairOrder>;
+
+// A one-tag index in memory, opened afresh for every check.
+struct Fixture {
+    std::shared_ptr<std::string> data = std::make_shared<std::string>();
+    std::unique_ptr<MemoryFile> file;
+    TagInfo tag;
+    bool binary = false;
+
+    Status build(const CdxTagSpec& spec) {
+        binary = spec.binary;
+        MemoryFile out("t.cdx", data);
+        Status s = writeCdx({spec}, {}, &out);
+        if (!s.ok()) return s;
+        std::unique_ptr<CdxReader> r;
+        s = open(&r);
+        if (!s.ok()) return s;
+        tag = r->tags().at(0);
+        file = std::make_unique<MemoryFile>("t.cdx", data);
+        return Status::OK();
+    }
+    Status open(std::unique_ptr<CdxReader>* r) const {
+        Status s = CdxReader::open(std::make_unique<MemoryFile>("t.cdx", data), r);
+        if (s.ok() && binary) (*r)->setKeyFill(0, '\0');
+        return s;
+    }
+};
+
+std::vector<Pair> walk(const CdxReader& r, const TagInfo& t) {
+    std::vector<Pair> out;
+    CdxCursor c(r, t);
+    Status s = c.first();
+    for (; s.ok() && c.valid() && out.size() < 1000000; s = c.next()) {
+        out.push_back({c.key(), c.recno()});
+    }
+    EXPECT_TRUE(s.ok()) << s.message();
+    return out;
+}
+
+// Checker, full walk and seeks against the model.
+void verify(const Fixture& f, const Model& model, std::mt19937& rng, const std::string& where,
+            int* depth = nullptr) {
+    std::unique_ptr<CdxReader> r;
+    Status s = f.open(&r);
+    ASSERT_TRUE(s.ok()) << where << ": " << s.message();
+    CdxCheckStats st;
+    s = checkCdx(*r, &st);
+    ASSERT_TRUE(s.ok()) << where << ": " << s.message();
+    ASSERT_EQ(st.perTag.at(0).keys, model.size()) << where;
+    if (depth) *depth = std::max(*depth, st.perTag[0].depth);
+    const TagInfo& t = r->tags().at(0);
+    std::vector<Pair> want(model.begin(), model.end());
+    ASSERT_EQ(walk(*r, t), want) << where;
+    CdxTagUpdater upd(f.file.get(), t);
+    for (int i = 0; i < 8 && !model.empty(); ++i) {
+        const Pair& p = want[rng() % want.size()];
+        CdxCursor c(*r, t);
+        bool found = false;
+        ASSERT_TRUE(c.seek(p.first, &found).ok()) << where;
+        auto first = model.lower_bound({p.first, 0});
+        ASSERT_TRUE(found && c.valid()) << where;
+        EXPECT_EQ(c.key(), first->first) << where;
+        EXPECT_EQ(c.recno(), first->second) << where;
+        LeafSpot spot;
+        ASSERT_TRUE(upd.find(p.first, p.second, &spot, &found).ok()) << where;
+        EXPECT_TRUE(found) << where;
+        ASSERT_TRUE(upd.find(p.first, p.second + 1000000, &spot, &found).ok()) << where;
+        EXPECT_FALSE(found) << where;
+    }
+}
+
+struct RandomRun {
+    uint32_t keyLength = 10;
+    bool binary = false;
+    bool descending = false;
+    size_t initial = 0;
+    int ops = 3000;
+    int checkEvery = 100;
+    double insertShare = 0.6;
+    std::function<std::string(std::mt19937&)> makeKey;
+};
+
+// Raises *depth to the deepest tree seen.
+void runRandom(const RandomRun& run, uint32_t seed, int* depth = nullptr) {
+    SCOPED_TRACE("seed " + std::to_string(seed));
+    std::mt19937 rng(seed);
+    Model model(PairOrder{run.descending});
+    uint32_t nextRecno = 1;
+    for (size_t i = 0; i < run.initial; ++i) model.insert({run.makeKey(rng), nextRecno++});
+    CdxTagSpec spec{"T", "K", "", run.keyLength, {}, run.binary, false, run.descending};
+    for (const Pair& p : model) spec.keys.push_back({p.first, p.second});
+    Fixture f;
+    Status s = f.build(spec);
+    ASSERT_TRUE(s.ok()) << s.message();
+    CdxTagUpdater upd(f.file.get(), f.tag);
+    verify(f, model, rng, "start");
+    std::vector<Pair> live(model.begin(), model.end());
+    for (int op = 1; op <= run.ops; ++op) {
+        std::string where = "op " + std::to_string(op);
+        bool insert = live.empty() || std::uniform_real_distribution<>(0, 1)(rng) < run.insertShare;
+        if (insert) {
+            // Reuse an old record number now and then so equal keys interleave.
+            uint32_t recno =
+                (rng() % 4 == 0 && nextRecno > 1) ? 1 + rng() % nextRecno : nextRecno++;
+            Pair p{run.makeKey(rng), recno};
+            bool present = model.find(p) != model.end();
+            s = upd.insert(p.first, p.second);
+            if (present) {
+                ASSERT_EQ(s.code(), Status::Code::InvalidArgument) << where << ": " << s.message();
+                continue;
+            }
+            ASSERT_TRUE(s.ok()) << where << ": " << s.message();
+            model.insert(p);
+            live.push_back(p);
+        } else {
+            size_t i = rng() % live.size();
+            s = upd.remove(live[i].first, live[i].second);
+            ASSERT_TRUE(s.ok()) << where << ": " << s.message();
+            model.erase(model.find(live[i]));
+            live[i] = live.back();
+            live.pop_back();
+            if (rng() % 16 == 0) {
+                s = upd.remove(run.makeKey(rng), nextRecno + 5);
+                ASSERT_EQ(s.code(), Status::Code::NotFound) << where;
+            }
+        }
+        if (op % run.checkEvery == 0 || op == run.ops) {
+            verify(f, model, rng, where, depth);
+            if (::testing::Test::HasFatalFailure()) return;
+        }
+    }
+}
+
+std::string wordKey(std::mt19937& rng, uint32_t keyLength, int alphabet) {
+    std::string w(rng() % (keyLength + 1), ' ');
+    for (char& c : w) c = char('A' + rng() % alphabet);
+    if (!w.empty() && rng() % 8 == 0) w[rng() % w.size()] = ' ';  // inner blanks
+    return charKey(w, keyLength);
+}
+
+TEST(CdxUpdate, CharacterKeysFromWriterFile) {
+    RandomRun run;
+    run.initial = 2000;
+    run.makeKey = [](std::mt19937& rng) { return wordKey(rng, 10, 3); };
+    int depth = 0;
+    for (uint32_t seed : {1u, 2u}) runRandom(run, seed, &depth);
+    EXPECT_GE(depth, 2);
+}
+
+TEST(CdxUpdate, CharacterKeysFromEmptyTag) {
+    RandomRun run;
+    run.makeKey = [](std::mt19937& rng) { return wordKey(rng, 10, 26); };
+    runRandom(run, 7);
+}
+
+TEST(CdxUpdate, GrowThenEmptyCompletely) {
+    RandomRun run;
+    run.ops = 2400;
+    run.insertShare = 0.0;  // only deletes after the start
+    run.initial = 2000;
+    run.checkEvery = 200;
+    run.keyLength = 12;
+    run.makeKey = [](std::mt19937& rng) { return wordKey(rng, 12, 20); };
+    runRandom(run, 11);
+}
+
+TEST(CdxUpdate, DescendingCharacterKeys) {
+    RandomRun run;
+    run.descending = true;
+    run.initial = 500;
+    run.keyLength = 6;
+    run.makeKey = [](std::mt19937& rng) { return wordKey(rng, 6, 4); };
+    runRandom(run, 5);
+}
+
+TEST(CdxUpdate, NumericKeys) {
+    RandomRun run;
+    run.keyLength = 8;
+    run.binary = true;
+    run.initial = 1000;
+    run.makeKey = [](std::mt19937& rng) {
+        double v = double(int(rng() % 2001) - 1000);
+        if (rng() % 3 == 0) v /= 8;
+        return numericKey(v);
+    };
+    runRandom(run, 3);
+}
+
+TEST(CdxUpdate, LongKeysSplitAtEveryInsert) {
+    RandomRun run;
+    run.keyLength = 240;
+    run.ops = 700;
+    run.checkEvery = 50;
+    run.insertShare = 0.7;
+    run.makeKey = [](std::mt19937& rng) {
+        std::string k(240, 'x');
+        for (char& c : k) c = char('a' + rng() % 26);
+        return k;
+    };
+    int depth = 0;
+    runRandom(run, 9, &depth);
+    EXPECT_GE(depth, 5);  // two keys per leaf and two entries per interior node
+}
+
+TEST(CdxUpdate, BadArgumentsAreRefused) {
+    Fixture f;
+    ASSERT_TRUE(f.build({"T", "K", "", 4, {{"AAAA", 1}}, false, true, false}).ok());
+    CdxTagUpdater upd(f.file.get(), f.tag);
+    EXPECT_EQ(upd.insert("AAA", 2).code(), Status::Code::InvalidArgument);
+    EXPECT_EQ(upd.insert("BBBB", 0).code(), Status::Code::InvalidArgument);
+    Status s = upd.insert("AAAA", 2);  // unique tag
+    EXPECT_EQ(s.code(), Status::Code::InvalidArgument);
+    EXPECT_NE(s.message().find("t.cdx"), std::string::npos);
+    EXPECT_EQ(upd.remove("BBBB", 1).code(), Status::Code::NotFound);
+}
+
+TEST(CdxUpdate, ChangeCounterIsBumped) {
+    Fixture f;
+    ASSERT_TRUE(f.build({"T", "K", "", 4, {}, false, false, false}).ok());
+    CdxTagUpdater upd(f.file.get(), f.tag);
+    ASSERT_TRUE(upd.insert("AAAA", 1).ok());
+    ASSERT_TRUE(upd.remove("AAAA", 1).ok());
+    EXPECT_EQ(getBe32(f.data->data() + 8), 2u);
+}
+
+}  // namespace
