@@ -58,6 +58,8 @@ Status CdxTagUpdater::checkKey(std::string_view key, uint32_t recno) const {
 
 Status CdxTagUpdater::begin() {
     pending_.clear();
+    fresh_.clear();
+    released_.clear();
     rootChanged_ = false;
     if (tag_.keyLength == 0 || tag_.keyLength > kMaxKeyLength) {
         return Status::InvalidArgument(file_->name() + ": tag " + tag_.name + ": key length " +
@@ -83,20 +85,25 @@ Status CdxTagUpdater::begin() {
     return Status::OK();
 }
 
+// Order limits the damage of a failed write: pages nothing points to yet, then live pages,
+// the root pointer, pages just unlinked, and the free list and change counter last.
 Status CdxTagUpdater::commit() {
-    // New pages first: a failure there leaves the old tree whole.
     std::vector<uint32_t> order;
-    for (const auto& [page, image] : pending_) {
-        if (page >= oldEnd_) order.push_back(page);
+    for (int pass = 0; pass < 3; ++pass) {
+        for (const auto& [page, image] : pending_) {
+            int rank = released_.count(page) ? 2 : (fresh_.count(page) ? 0 : 1);
+            if (rank == pass) order.push_back(page);
+        }
+        if (pass == 1 && rootChanged_) order.push_back(kNoPage);
     }
-    for (const auto& [page, image] : pending_) {
-        if (page < oldEnd_) order.push_back(page);
-    }
-    for (uint32_t page : order) RETURN_IF_ERROR(file_->write(page, pending_[page]));
-    if (rootChanged_) {
-        char b[4];
-        putLe32(b, root_);
-        RETURN_IF_ERROR(file_->write(tag_.header, std::string_view(b, 4)));
+    for (uint32_t page : order) {
+        if (page == kNoPage) {
+            char b[4];
+            putLe32(b, root_);
+            RETURN_IF_ERROR(file_->write(tag_.header, std::string_view(b, 4)));
+        } else {
+            RETURN_IF_ERROR(file_->write(page, pending_[page]));
+        }
     }
     char h[8];
     putLe32(h, freeList_);
@@ -160,6 +167,8 @@ Status CdxTagUpdater::allocate(uint32_t* page) {
         RETURN_IF_ERROR(readPage(freeList_, &raw));
         *page = freeList_;
         freeList_ = getLe32(raw.data());
+        fresh_.insert(*page);
+        released_.erase(*page);
         return Status::OK();
     }
     if (fileEnd_ > kNoPage - 2 * kPageSize) {
@@ -168,6 +177,7 @@ Status CdxTagUpdater::allocate(uint32_t* page) {
     freeList_ = 0;  // a damaged list is dropped rather than followed
     *page = fileEnd_;
     fileEnd_ += kPageSize;
+    fresh_.insert(*page);
     return Status::OK();
 }
 
@@ -176,6 +186,7 @@ void CdxTagUpdater::release(uint32_t page) {
     putLe32(img.data(), freeList_ == kNoPage ? 0 : freeList_);
     pending_[page] = std::move(img);
     freeList_ = page;
+    released_.insert(page);
 }
 
 Status CdxTagUpdater::setLeftLink(uint32_t page, uint32_t left) {

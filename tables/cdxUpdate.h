@@ -7,6 +7,7 @@
 // belongs to the caller.
 #include <cstdint>
 #include <map>
+#include <set>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -80,6 +81,7 @@ class CdxTagUpdater {
     uint8_t minEntryBytes_;
     // State of the operation in progress.
     std::map<uint32_t, std::string> pending_;
+    std::set<uint32_t> fresh_, released_;  // pages taken and given back by this operation
     uint32_t root_ = 0, freeList_ = 0, counter_ = 0, fileEnd_ = 0, oldEnd_ = 0;
     bool rootChanged_ = false;
 };
