@@ -4,11 +4,7 @@
 // headers, the tag directory and the file header. Pages are 512 bytes, written in order,
 // so no free list is needed.
 //
-// Not here, and needed by the driver for incremental maintenance: inserting and deleting
-// one (key, recno) in place (re-encode the leaf, split when it no longer fits 488 bytes,
-// append the new page, fix sibling links, update or insert the parent entries up to a new
-// root, unlink emptied nodes), bumping the change counter of the file header, and doing all
-// of it under the index lock.
+// Single inserts and deletes in place are in cdxUpdate.h; the index lock is the driver's.
 #include <string>
 #include <vector>
 

@@ -90,6 +90,11 @@ void verify(const Fixture& f, const Model& model, std::mt19937& rng, const std::
         LeafSpot spot;
         ASSERT_TRUE(upd.find(p.first, p.second, &spot, &found).ok()) << where;
         EXPECT_TRUE(found) << where;
+        CdxLeaf leaf;
+        ASSERT_TRUE(r->readLeaf(spot.page, t, &leaf).ok()) << where;
+        ASSERT_LT(spot.index, leaf.entries.size()) << where;
+        EXPECT_EQ(leaf.entries[spot.index].key, p.first) << where;
+        EXPECT_EQ(leaf.entries[spot.index].recno, p.second) << where;
         ASSERT_TRUE(upd.find(p.first, p.second + 1000000, &spot, &found).ok()) << where;
         EXPECT_FALSE(found) << where;
     }
