@@ -410,4 +410,47 @@ TEST(CdxUpdate, DamagedFilesNeverCrash) {
     }
 }
 
+// Pages of one tag come from the shared free list and the end of the file; the other tag
+// stays as it was.
+TEST(CdxUpdate, OtherTagsAreUntouched) {
+    std::mt19937 rng(51);
+    CdxTagSpec a{"A", "A", "", 10, {}, false, false, false};
+    CdxTagSpec b{"B", "B", "", 10, {}, false, false, false};
+    Model ma, mb;
+    for (uint32_t i = 1; i <= 600; ++i) {
+        ma.insert({wordKey(rng, 10, 6), i});
+        mb.insert({wordKey(rng, 10, 6), i});
+    }
+    for (const Pair& p : ma) a.keys.push_back({p.first, p.second});
+    for (const Pair& p : mb) b.keys.push_back({p.first, p.second});
+    auto data = std::make_shared<std::string>();
+    MemoryFile out("t.cdx", data);
+    ASSERT_TRUE(writeCdx({a, b}, {}, &out).ok());
+    std::unique_ptr<CdxReader> r;
+    ASSERT_TRUE(CdxReader::open(std::make_unique<MemoryFile>("t.cdx", data), &r).ok());
+    MemoryFile file("t.cdx", data);
+    CdxTagUpdater upd(&file, r->tags().at(1));
+    std::vector<Pair> live(mb.begin(), mb.end());
+    for (int op = 0; op < 1500; ++op) {
+        if (op % 3 == 2 && !live.empty()) {
+            size_t i = rng() % live.size();
+            ASSERT_TRUE(upd.remove(live[i].first, live[i].second).ok());
+            mb.erase(mb.find(live[i]));
+            live[i] = live.back();
+            live.pop_back();
+        } else {
+            Pair p{wordKey(rng, 10, 6), 1000 + uint32_t(op)};
+            ASSERT_TRUE(upd.insert(p.first, p.second).ok());
+            mb.insert(p);
+            live.push_back(p);
+        }
+    }
+    ASSERT_TRUE(CdxReader::open(std::make_unique<MemoryFile>("t.cdx", data), &r).ok());
+    CdxCheckStats st;
+    Status s = checkCdx(*r, &st);
+    ASSERT_TRUE(s.ok()) << s.message();
+    EXPECT_EQ(walk(*r, r->tags().at(0)), std::vector<Pair>(ma.begin(), ma.end()));
+    EXPECT_EQ(walk(*r, r->tags().at(1)), std::vector<Pair>(mb.begin(), mb.end()));
+}
+
 }  // namespace
