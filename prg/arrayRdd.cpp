@@ -148,15 +148,7 @@ bool isHidden(AreaState& s) {
 
 void arrayRaise(int genCode, int subCode, const std::string& description, const std::string& file,
                 bool canDefault, bool canRetry) {
-    ErrorRecord r;
-    r.genCode = genCode;
-    r.subCode = subCode;
-    r.subsystem = kSubsystem;
-    r.description = description;
-    r.fileName = file;
-    r.canDefault = canDefault;
-    r.canRetry = canRetry;
-    raiseError(r);
+    raiseDriverError(kSubsystem, genCode, subCode, description, file, canDefault, canRetry);
 }
 
 namespace {

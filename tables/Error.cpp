@@ -58,6 +58,16 @@ ErrorRecord makeError(int genCode, int subCode, std::string subsystem, std::stri
     return r;
 }
 
+ErrorAction raiseDriverError(const char* subsystem, int genCode, int subCode, std::string description,
+                             std::string fileName, bool canDefault, bool canRetry) {
+    ErrorRecord r = makeError(genCode, subCode, subsystem);
+    r.description = std::move(description);
+    r.fileName = std::move(fileName);
+    r.canDefault = canDefault;
+    r.canRetry = canRetry;
+    return raiseError(r);
+}
+
 ErrorHandler setErrorHandler(ErrorHandler h) {
     ErrorHandler previous = std::move(currentHandler());
     currentHandler() = h ? std::move(h) : ErrorHandler(builtinHandler);

@@ -69,6 +69,10 @@ using ErrorHandler = std::function<ErrorAction(const ErrorRecord&)>;
 ErrorHandler setErrorHandler(ErrorHandler h);
 // Hands the record to the current handler and returns its decision.
 ErrorAction raiseError(const ErrorRecord& r);
+// Builds a driver's error record and hands it to the handler.
+ErrorAction raiseDriverError(const char* subsystem, int genCode, int subCode, std::string description,
+                             std::string fileName, bool canDefault, bool canRetry);
+
 
 // Carries an error record to the caller's recovery point.
 class ErrorException : public std::exception {

@@ -34,15 +34,7 @@ uint64_t DbfCdxArea::fileLockLength() const {
 
 void raise(int genCode, int subCode, const std::string& description, const std::string& file,
            bool canDefault, bool canRetry) {
-    ErrorRecord r;
-    r.genCode = genCode;
-    r.subCode = subCode;
-    r.subsystem = kSubsystem;
-    r.description = description;
-    r.fileName = file;
-    r.canDefault = canDefault;
-    r.canRetry = canRetry;
-    raiseError(r);
+    raiseDriverError(kSubsystem, genCode, subCode, description, file, canDefault, canRetry);
 }
 
 void raiseStatus(const Status& s, bool writing, const std::string& file) {

@@ -12,10 +12,6 @@
 namespace dbfcdx {
 
 namespace {
-Status posixError(const std::string& path, const char* what, int err) {
-    return Status::IOError(path + ": " + what + ": " + std::strerror(err));
-}
-
 struct flock rangeOf(uint64_t start, uint64_t len, short type) {
     struct flock fl;
     std::memset(&fl, 0, sizeof fl);
@@ -50,51 +46,23 @@ std::shared_ptr<TableFile> TableFile::open(const std::string& path, bool readOnl
 }
 
 Status TableFile::read(uint64_t off, size_t n, std::string* out) {
-    out->assign(n, '\0');
-    size_t got = 0;
-    while (got < n) {
-        ssize_t r = ::pread(fd_, out->data() + got, n - got, off_t(off + got));
-        if (r < 0) {
-            if (errno == EINTR) continue;
-            int e = errno;
-            out->clear();
-            return posixError(path_, "read", e);
-        }
-        if (r == 0) break;
-        got += size_t(r);
-    }
-    out->resize(got);
-    return Status::OK();
+    return posixio::readAt(fd_, path_, off, n, out);
 }
 
 Status TableFile::write(uint64_t off, std::string_view data) {
-    size_t done = 0;
-    while (done < data.size()) {
-        ssize_t r = ::pwrite(fd_, data.data() + done, data.size() - done, off_t(off + done));
-        if (r < 0) {
-            if (errno == EINTR) continue;
-            return posixError(path_, "write", errno);
-        }
-        done += size_t(r);
-    }
-    return Status::OK();
+    return posixio::writeAt(fd_, path_, off, data);
 }
 
 Status TableFile::size(uint64_t* out) {
-    struct stat st;
-    if (::fstat(fd_, &st) != 0) return posixError(path_, "stat", errno);
-    *out = uint64_t(st.st_size);
-    return Status::OK();
+    return posixio::sizeOf(fd_, path_, out);
 }
 
 Status TableFile::truncate(uint64_t size) {
-    if (::ftruncate(fd_, off_t(size)) != 0) return posixError(path_, "truncate", errno);
-    return Status::OK();
+    return posixio::truncateTo(fd_, path_, size);
 }
 
 Status TableFile::sync() {
-    if (::fsync(fd_) != 0) return posixError(path_, "sync", errno);
-    return Status::OK();
+    return posixio::syncFd(fd_, path_);
 }
 
 bool TableFile::lock(uint64_t start, uint64_t len, Lock kind) {

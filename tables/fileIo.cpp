@@ -7,11 +7,65 @@
 #include <cerrno>
 #include <cstring>
 
-namespace {
+namespace posixio {
 
-Status posixError(const std::string& path, const char* what, int err) {
+Status error(const std::string& path, const char* what, int err) {
     return Status::IOError(path + ": " + what + ": " + std::strerror(err));
 }
+
+Status readAt(int fd, const std::string& path, uint64_t off, size_t n, std::string* out) {
+    out->assign(n, '\0');
+    size_t got = 0;
+    while (got < n) {
+        ssize_t r = ::pread(fd, out->data() + got, n - got, off_t(off + got));
+        if (r < 0) {
+            if (errno == EINTR) continue;
+            int err = errno;
+            out->clear();
+            return error(path, "read", err);
+        }
+        if (r == 0) break;
+        got += size_t(r);
+    }
+    out->resize(got);
+    return Status::OK();
+}
+
+Status writeAt(int fd, const std::string& path, uint64_t off, std::string_view data) {
+    size_t done = 0;
+    while (done < data.size()) {
+        ssize_t r = ::pwrite(fd, data.data() + done, data.size() - done, off_t(off + done));
+        if (r < 0) {
+            if (errno == EINTR) continue;
+            return error(path, "write", errno);
+        }
+        done += size_t(r);
+    }
+    return Status::OK();
+}
+
+Status sizeOf(int fd, const std::string& path, uint64_t* out) {
+    struct stat st;
+    if (::fstat(fd, &st) != 0) return error(path, "stat", errno);
+    *out = uint64_t(st.st_size);
+    return Status::OK();
+}
+
+Status truncateTo(int fd, const std::string& path, uint64_t size) {
+    if (::ftruncate(fd, off_t(size)) != 0) return error(path, "truncate", errno);
+    return Status::OK();
+}
+
+Status syncFd(int fd, const std::string& path) {
+    if (::fsync(fd) != 0) return error(path, "sync", errno);
+    return Status::OK();
+}
+
+}  // namespace posixio
+
+namespace {
+
+using posixio::error;
 
 class PosixFile : public File {
   public:
@@ -19,52 +73,14 @@ class PosixFile : public File {
     ~PosixFile() override { ::close(fd_); }
 
     Status read(uint64_t off, size_t n, std::string* out) override {
-        out->assign(n, '\0');
-        size_t got = 0;
-        while (got < n) {
-            ssize_t r = ::pread(fd_, out->data() + got, n - got, off_t(off + got));
-            if (r < 0) {
-                if (errno == EINTR) continue;
-                int err = errno;
-                out->clear();
-                return posixError(path_, "read", err);
-            }
-            if (r == 0) break;
-            got += size_t(r);
-        }
-        out->resize(got);
-        return Status::OK();
+        return posixio::readAt(fd_, path_, off, n, out);
     }
-
     Status write(uint64_t off, std::string_view data) override {
-        size_t done = 0;
-        while (done < data.size()) {
-            ssize_t r = ::pwrite(fd_, data.data() + done, data.size() - done, off_t(off + done));
-            if (r < 0) {
-                if (errno == EINTR) continue;
-                return posixError(path_, "write", errno);
-            }
-            done += size_t(r);
-        }
-        return Status::OK();
+        return posixio::writeAt(fd_, path_, off, data);
     }
-
-    Status size(uint64_t* out) override {
-        struct stat st;
-        if (::fstat(fd_, &st) != 0) return posixError(path_, "stat", errno);
-        *out = uint64_t(st.st_size);
-        return Status::OK();
-    }
-
-    Status truncate(uint64_t size) override {
-        if (::ftruncate(fd_, off_t(size)) != 0) return posixError(path_, "truncate", errno);
-        return Status::OK();
-    }
-
-    Status sync() override {
-        if (::fsync(fd_) != 0) return posixError(path_, "sync", errno);
-        return Status::OK();
-    }
+    Status size(uint64_t* out) override { return posixio::sizeOf(fd_, path_, out); }
+    Status truncate(uint64_t size) override { return posixio::truncateTo(fd_, path_, size); }
+    Status sync() override { return posixio::syncFd(fd_, path_); }
 
     const std::string& name() const override { return path_; }
 
@@ -94,7 +110,7 @@ Status openFile(const std::string& path, OpenMode mode, std::unique_ptr<File>* o
     } while (fd < 0 && errno == EINTR);
     if (fd < 0) {
         if (errno == ENOENT) return Status::NotFound(path + ": open: " + std::strerror(errno));
-        return posixError(path, "open", errno);
+        return error(path, "open", errno);
     }
     *out = std::make_unique<PosixFile>(path, fd);
     return Status::OK();

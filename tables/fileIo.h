@@ -9,6 +9,17 @@
 #include "Status.h"
 
 // One open file. read() gives fewer than n bytes only when the file ends first.
+// Whole reads and writes on a POSIX descriptor, retried across interruptions; errors name
+// `path`. A read that meets the end of the file returns what there is.
+namespace posixio {
+Status error(const std::string& path, const char* what, int err);
+Status readAt(int fd, const std::string& path, uint64_t off, size_t n, std::string* out);
+Status writeAt(int fd, const std::string& path, uint64_t off, std::string_view data);
+Status sizeOf(int fd, const std::string& path, uint64_t* out);
+Status truncateTo(int fd, const std::string& path, uint64_t size);
+Status syncFd(int fd, const std::string& path);
+}  // namespace posixio
+
 class File {
   public:
     virtual ~File() = default;
