@@ -26,3 +26,10 @@ private:
     Code code_ = Code::Ok;
     std::string message_;
 };
+
+// Returns from the enclosing function when `expr` yields a failed Status.
+#define RETURN_IF_ERROR(expr)    \
+    do {                         \
+        Status s_ = (expr);      \
+        if (!s_.ok()) return s_; \
+    } while (0)

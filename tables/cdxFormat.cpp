@@ -1,10 +1,18 @@
 #include "cdxFormat.h"
 
+#include <cstdio>
+
 #include <algorithm>
 #include <bit>
 #include <cstring>
 
 namespace cdx {
+
+std::string hexOffset(uint32_t v) {
+    char b[16];
+    std::snprintf(b, sizeof b, "0x%04X", v);
+    return b;
+}
 
 uint16_t getLe16(const char* p) {
     auto b = reinterpret_cast<const uint8_t*>(p);

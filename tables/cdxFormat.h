@@ -11,6 +11,11 @@
 
 namespace cdx {
 
+// Deepest tree the readers and the checker follow before calling a file damaged.
+constexpr int kMaxDepth = 32;
+// A page offset as it appears in messages, e.g. 0x0400.
+std::string hexOffset(uint32_t v);
+
 constexpr uint32_t kPageSize = 512;
 constexpr uint32_t kHeaderSize = 1024;
 constexpr uint32_t kNoPage = 0xFFFFFFFF;

@@ -8,14 +8,6 @@ namespace cdx {
 
 namespace {
 
-constexpr int kMaxDepth = 32;
-
-std::string hexOffset(uint32_t v) {
-    char b[16];
-    std::snprintf(b, sizeof b, "0x%04X", v);
-    return b;
-}
-
 std::string upper(std::string s) {
     for (char& c : s) {
         if (c >= 'a' && c <= 'z') c = char(c - 'a' + 'A');

@@ -6,24 +6,6 @@
 
 namespace cdx {
 
-namespace {
-
-constexpr int kMaxDepth = 32;
-
-std::string hexOffset(uint32_t v) {
-    char b[16];
-    std::snprintf(b, sizeof b, "0x%04X", v);
-    return b;
-}
-
-#define RETURN_IF_ERROR(expr)    \
-    do {                         \
-        Status s_ = (expr);      \
-        if (!s_.ok()) return s_; \
-    } while (0)
-
-}  // namespace
-
 CdxTagUpdater::CdxTagUpdater(File* file, const TagInfo& tag, uint8_t minEntryBytes)
     : file_(file),
       tag_(tag),

@@ -6,22 +6,6 @@
 
 namespace cdx {
 
-namespace {
-
-std::string hexOffset(uint32_t v) {
-    char b[16];
-    std::snprintf(b, sizeof b, "0x%04X", v);
-    return b;
-}
-
-#define RETURN_IF_ERROR(expr)    \
-    do {                         \
-        Status s_ = (expr);      \
-        if (!s_.ok()) return s_; \
-    } while (0)
-
-}  // namespace
-
 Status CdxTagUpdater::begin() {
     pending_.clear();
     fresh_.clear();

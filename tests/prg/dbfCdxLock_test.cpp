@@ -15,15 +15,10 @@ namespace fs = std::filesystem;
 
 namespace {
 
-class DbfCdxLocks : public EngineTest {
+class DbfCdxLocks : public DiskTest {
   protected:
     void SetUp() override {
-        EngineTest::SetUp();
-        dbfCdxRegister();
-        char tmpl[] = "/tmp/dbfcdx_XXXXXX";
-        ASSERT_NE(mkdtemp(tmpl), nullptr);
-        folder = tmpl;
-        tableSettings().defaultFolder = folder;
+        DiskTest::SetUp();
         ASSERT_TRUE(DBCREATE("t", {{"n", 'N', 5, 0}, {"memo", 'M', 10, 0}}, "DBFCDX", true));
         for (int i = 1; i <= 3; ++i) {
             ASSERT_TRUE(DBAPPEND());
@@ -31,15 +26,9 @@ class DbfCdxLocks : public EngineTest {
         }
         DBCLOSEAREA();
     }
-    void TearDown() override {
-        EngineTest::TearDown();
-        std::error_code ec;
-        fs::remove_all(folder, ec);
-    }
     bool use(const std::string& alias, bool shared) {
         return DBUSEAREA(true, "DBFCDX", "t", alias, shared);
     }
-    std::string folder;
 };
 
 TEST_F(DbfCdxLocks, ExclusiveAndSharedOpensExcludeEachOther) {

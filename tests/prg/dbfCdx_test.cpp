@@ -18,21 +18,8 @@ Structure votos() {
             {"fecha", 'D', 8, 0}, {"activo", 'L', 1, 0}, {"notas", 'M', 10, 0}};
 }
 
-class DbfCdx : public EngineTest {
+class DbfCdx : public DiskTest {
   protected:
-    void SetUp() override {
-        EngineTest::SetUp();
-        dbfCdxRegister();
-        char tmpl[] = "/tmp/dbfcdx_XXXXXX";
-        ASSERT_NE(mkdtemp(tmpl), nullptr);
-        folder = tmpl;
-        tableSettings().defaultFolder = folder;
-    }
-    void TearDown() override {
-        EngineTest::TearDown();
-        std::error_code ec;
-        fs::remove_all(folder, ec);
-    }
     // Table "name" with numeric field N = 1..count, left open in a new area.
     void numbered(const std::string& name, int count, bool shared = false) {
         ASSERT_TRUE(DBCREATE(name, {{"n", 'N', 5, 0}}, "DBFCDX"));
@@ -42,7 +29,6 @@ class DbfCdx : public EngineTest {
             ASSERT_EQ(FIELDPUT(1, Value(i)).num(), i);
         }
     }
-    std::string folder;
 };
 
 TEST_F(DbfCdx, CreateWriteCloseReopenRead) {

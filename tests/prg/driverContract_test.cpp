@@ -20,21 +20,8 @@ struct DiskDriver {
 };
 
 template <class Driver>
-class DriverContract : public EngineTest {
+class DriverContract : public DiskTest {
   protected:
-    void SetUp() override {
-        EngineTest::SetUp();
-        dbfCdxRegister();
-        char tmpl[] = "/tmp/contract_XXXXXX";
-        ASSERT_NE(mkdtemp(tmpl), nullptr);
-        folder = tmpl;
-        tableSettings().defaultFolder = folder;
-    }
-    void TearDown() override {
-        EngineTest::TearDown();
-        std::error_code ec;
-        std::filesystem::remove_all(folder, ec);
-    }
     // Table "t" with N = 1..count, opened in a new area (shared or not) with `alias`.
     void numbered(int count, bool shared = false, const std::string& alias = "A") {
         ASSERT_TRUE(DBCREATE("t", {{"n", 'N', 5, 0}, {"c", 'C', 4, 0}}, Driver::name));
@@ -48,7 +35,6 @@ class DriverContract : public EngineTest {
     bool use(const std::string& alias, bool shared) {
         return DBUSEAREA(true, Driver::name, "t", alias, shared);
     }
-    std::string folder;
 };
 
 using Drivers = ::testing::Types<MemoryDriver, DiskDriver>;

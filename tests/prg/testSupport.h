@@ -3,10 +3,15 @@
 // record collected instead of shown.
 #include <gtest/gtest.h>
 
+#include <stdlib.h>
+
+#include <filesystem>
+#include <string>
 #include <vector>
 
 #include "TableLayer.h"
 #include "arrayRdd.h"
+#include "dbfCdxDriver.h"
 
 class EngineTest : public ::testing::Test {
 protected:
@@ -37,3 +42,25 @@ protected:
         return ErrorAction::Default;
     }};
 };
+
+// Fixture for disk-driver tests: the engine fixture plus the disk driver, with a fresh
+// temporary folder as the default folder, removed afterwards.
+class DiskTest : public EngineTest {
+protected:
+    void SetUp() override {
+        EngineTest::SetUp();
+        dbfCdxRegister();
+        char tmpl[] = "/tmp/urnalia_XXXXXX";
+        ASSERT_NE(mkdtemp(tmpl), nullptr);
+        folder = tmpl;
+        tableSettings().defaultFolder = folder;
+    }
+    void TearDown() override {
+        EngineTest::TearDown();
+        std::error_code ec;
+        std::filesystem::remove_all(folder, ec);
+    }
+
+    std::string folder;
+};
+
