@@ -173,7 +173,7 @@ Status CdxCursor::loadLeaf(uint32_t offset) {
     return Status::OK();
 }
 
-Status CdxCursor::descend(Aim aim, std::string_view key) {
+Status CdxCursor::descend(Aim aim, const Reached& reached) {
     valid_ = false;
     steps_ = 0;
     uint32_t at = tag_.root;
@@ -191,8 +191,10 @@ Status CdxCursor::descend(Aim aim, std::string_view key) {
         } else if (aim == Aim::Last) {
             at = node.entries.back().child;
         } else {
+            // Each entry holds the last pair of its child: the first child whose last pair
+            // is reached holds the first reached pair.
             auto it = std::find_if(node.entries.begin(), node.entries.end(),
-                                   [&](const auto& e) { return compare(e.key, key) >= 0; });
+                                   [&](const auto& e) { return reached(e.key, e.recno); });
             if (it == node.entries.end()) {
                 leaf_.entries.clear();
                 leafOffset_ = kNoPage;
@@ -275,17 +277,14 @@ Status CdxCursor::prev() {
     return stepLeft();
 }
 
-Status CdxCursor::seek(std::string_view key, bool* found) {
-    *found = false;
-    key = key.substr(0, tag_.keyLength);
-    Status s = descend(Aim::Seek, key);
+Status CdxCursor::seekWhere(const Reached& reached) {
+    Status s = descend(Aim::Seek, reached);
     if (!s.ok() || leafOffset_ == kNoPage) return s;
     while (true) {
         for (size_t i = 0; i < leaf_.entries.size(); ++i) {
-            if (compare(leaf_.entries[i].key, key) >= 0) {
+            if (reached(leaf_.entries[i].key, leaf_.entries[i].recno)) {
                 pos_ = i;
                 valid_ = true;
-                *found = compare(leaf_.entries[i].key, key) == 0;
                 return Status::OK();
             }
         }
@@ -293,6 +292,30 @@ Status CdxCursor::seek(std::string_view key, bool* found) {
         s = loadLeaf(leaf_.links.right);
         if (!s.ok()) return s;
     }
+}
+
+Status CdxCursor::seek(std::string_view key, bool* found) {
+    *found = false;
+    key = key.substr(0, tag_.keyLength);
+    Status s = seekWhere([&](std::string_view k, uint32_t) { return compare(k, key) >= 0; });
+    if (s.ok() && valid_) *found = compare(this->key(), key) == 0;
+    return s;
+}
+
+Status CdxCursor::seekAfter(std::string_view key) {
+    key = key.substr(0, tag_.keyLength);
+    return seekWhere([&](std::string_view k, uint32_t) { return compare(k, key) > 0; });
+}
+
+Status CdxCursor::seekPair(std::string_view key, uint32_t recno, bool* found) {
+    *found = false;
+    auto reached = [&](std::string_view k, uint32_t r) {
+        int c = compare(k, key);
+        return c > 0 || (c == 0 && r >= recno);
+    };
+    Status s = seekWhere(reached);
+    if (s.ok() && valid_) *found = this->recno() == recno && compare(this->key(), key) == 0;
+    return s;
 }
 
 }  // namespace cdx

@@ -2,6 +2,7 @@
 // Reading compound index files: the tag list from the tag directory, and a cursor per tag
 // that seeks, walks both ways along the leaf level by sibling links and reports key bytes
 // and record numbers. Read-only, no caching, no locking (those belong to the driver).
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -74,6 +75,12 @@ class CdxCursor {
     // First key >= `key` in tag order (<= for descending tags), comparing only the first
     // key.size() bytes. *found tells whether that key begins with `key`.
     Status seek(std::string_view key, bool* found);
+    // First key that is greater than `key` over its first key.size() bytes (in tag order):
+    // one step back from there is the last key that begins with `key`.
+    Status seekAfter(std::string_view key);
+    // Exactly on the pair (key, recno), or on the first pair after it (equal keys are
+    // ordered by record number); `key` is a whole stored key.
+    Status seekPair(std::string_view key, uint32_t recno, bool* found);
 
     bool valid() const { return valid_; }
     const std::string& key() const { return leaf_.entries[pos_].key; }
@@ -81,7 +88,10 @@ class CdxCursor {
 
   private:
     enum class Aim { First, Last, Seek };
-    Status descend(Aim aim, std::string_view key);
+    // Whether a pair is at or after the target; true for a trailing run of the tag's pairs.
+    using Reached = std::function<bool(std::string_view key, uint32_t recno)>;
+    Status descend(Aim aim, const Reached& reached);
+    Status seekWhere(const Reached& reached);
     Status loadLeaf(uint32_t offset);
     Status stepRight();  // to the first entry of the next non-empty leaf
     Status stepLeft();

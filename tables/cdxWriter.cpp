@@ -111,6 +111,47 @@ Status checkTag(const CdxTagSpec& t, std::string* upperName) {
     return Status::OK();
 }
 
+// One tag's header and tree, laid out as if the header were at offset 0.
+Status tagImage(const CdxTagSpec& t, const std::string& name, const CdxWriteOptions& options,
+                std::string* img) {
+    img->assign(kHeaderSize, '\0');
+    uint32_t root = 0;
+    Status s = buildTree(t.keys, t.keyLength, t.binary ? -1 : kCharFill, options.minEntryBytes, img,
+                         &root);
+    if (!s.ok()) return s;
+    CdxHeader h;
+    h.root = root;
+    h.keyLength = uint16_t(t.keyLength);
+    h.options = uint8_t(kTagOptions | (t.forExpr.empty() ? 0 : kOptFor) | (t.unique ? kOptUnique : 0));
+    h.descending = t.descending;
+    h.keyExpr = t.keyExpr;
+    h.forExpr = t.forExpr;
+    std::string head;
+    s = h.encodeTo(&head);
+    if (!s.ok()) return Status::InvalidArgument("tag " + name + ": " + s.message());
+    img->replace(0, kHeaderSize, head);
+    return Status::OK();
+}
+
+// Moves a tag image built at offset 0 to `shift`: the root and every page pointer.
+void shiftTagImage(uint32_t shift, uint32_t keyLength, std::string* image) {
+    std::string& img = *image;
+    putLe32(img.data(), getLe32(img.data()) + shift);
+    for (size_t p = kHeaderSize; p < img.size(); p += kPageSize) {
+        char* page = img.data() + p;
+        uint16_t attr = getLe16(page), count = getLe16(page + 2);
+        for (int link = 4; link <= 8; link += 4) {
+            uint32_t v = getLe32(page + link);
+            if (v != kNoPage) putLe32(page + link, v + shift);
+        }
+        if (attr & kAttrLeaf) continue;
+        for (uint16_t e = 0; e < count; ++e) {
+            char* child = page + 12 + e * (keyLength + 8) + keyLength + 4;
+            putBe32(child, getBe32(child) + shift);
+        }
+    }
+}
+
 }  // namespace
 
 Status buildCdx(const std::vector<CdxTagSpec>& tags, const CdxWriteOptions& options,
@@ -131,25 +172,8 @@ Status buildCdx(const std::vector<CdxTagSpec>& tags, const CdxWriteOptions& opti
     // Each tag: its 1024-byte header, then its tree.
     std::vector<std::string> tagImages(tags.size());
     for (size_t i = 0; i < tags.size(); ++i) {
-        const CdxTagSpec& t = tags[i];
-        std::string& img = tagImages[i];
-        img.assign(kHeaderSize, '\0');
-        uint32_t root = 0;
-        Status s = buildTree(t.keys, t.keyLength, t.binary ? -1 : kCharFill, options.minEntryBytes,
-                             &img, &root);
+        Status s = tagImage(tags[i], names[i], options, &tagImages[i]);
         if (!s.ok()) return s;
-        CdxHeader h;
-        h.root = root;  // relative to the tag image; moved below
-        h.keyLength = uint16_t(t.keyLength);
-        h.options =
-            uint8_t(kTagOptions | (t.forExpr.empty() ? 0 : kOptFor) | (t.unique ? kOptUnique : 0));
-        h.descending = t.descending;
-        h.keyExpr = t.keyExpr;
-        h.forExpr = t.forExpr;
-        std::string head;
-        s = h.encodeTo(&head);
-        if (!s.ok()) return Status::InvalidArgument("tag " + names[i] + ": " + s.message());
-        img.replace(0, kHeaderSize, head);
     }
 
     // The directory's size depends on the tag offsets it stores, which depend on its size.
@@ -187,25 +211,20 @@ Status buildCdx(const std::vector<CdxTagSpec>& tags, const CdxWriteOptions& opti
     if (!s.ok()) return s;
     image->replace(0, kHeaderSize, head);
     for (size_t i = 0; i < tags.size(); ++i) {
-        std::string img = tagImages[i];
-        uint32_t shift = offsets[i];
-        putLe32(img.data(), getLe32(img.data()) + shift);
-        for (size_t p = kHeaderSize; p < img.size(); p += kPageSize) {
-            char* page = img.data() + p;
-            uint16_t attr = getLe16(page), count = getLe16(page + 2);
-            for (int link = 4; link <= 8; link += 4) {
-                uint32_t v = getLe32(page + link);
-                if (v != kNoPage) putLe32(page + link, v + shift);
-            }
-            if (attr & kAttrLeaf) continue;
-            for (uint16_t e = 0; e < count; ++e) {
-                char* child = page + 12 + e * (tags[i].keyLength + 8) + tags[i].keyLength + 4;
-                putBe32(child, getBe32(child) + shift);
-            }
-        }
-        image->append(img);
+        shiftTagImage(offsets[i], tags[i].keyLength, &tagImages[i]);
+        image->append(tagImages[i]);
     }
     return Status::OK();
+}
+
+Status buildTagAt(const CdxTagSpec& tag, const CdxWriteOptions& options, uint32_t origin,
+                  std::string* image) {
+    if (origin % kPageSize != 0) return Status::InvalidArgument("tag origin is not a page offset");
+    std::string name;
+    Status s = checkTag(tag, &name);
+    if (s.ok()) s = tagImage(tag, name, options, image);
+    if (s.ok()) shiftTagImage(origin, tag.keyLength, image);
+    return s;
 }
 
 Status writeCdx(const std::vector<CdxTagSpec>& tags, const CdxWriteOptions& options, File* out) {

@@ -34,6 +34,10 @@ struct CdxWriteOptions {
 // The whole file image.
 Status buildCdx(const std::vector<CdxTagSpec>& tags, const CdxWriteOptions& options,
                 std::string* image);
+// One tag's header and tree as they go at page offset `origin` of an existing file (the
+// driver appends a new tag there and then adds its name to the tag directory).
+Status buildTagAt(const CdxTagSpec& tag, const CdxWriteOptions& options, uint32_t origin,
+                  std::string* image);
 // Builds the image and replaces the contents of `out` with it.
 Status writeCdx(const std::vector<CdxTagSpec>& tags, const CdxWriteOptions& options, File* out);
 

@@ -16,7 +16,9 @@
 #include <vector>
 
 #include "Rdd.h"
+#include "cdxReader.h"
 #include "dbfCdxFile.h"
+#include "dbfCdxIndex.h"
 #include "dbfTable.h"
 
 namespace dbfcdx {
@@ -41,6 +43,14 @@ struct DbfCdxArea : Area {
 
     std::set<long> locks;  // record locks held through this area
     bool fileLocked = false;
+
+    std::unique_ptr<DiskIndex> index;  // the open order bag, if any
+    int order = 0;                     // current tag, 1-based; 0 = natural order
+    // The current order's cursor while it stands on the current record's entry.
+    std::unique_ptr<cdx::CdxCursor> cursor;
+    int cursorOrder = 0;
+    long cursorRec = 0;
+    uint64_t cursorVersion = 0;
 
     ~DbfCdxArea() override;
     bool atEnd() const { return eof || recNo < 1 || recNo > long(table->recordCount()); }
@@ -83,6 +93,16 @@ bool DC_FOUND(Area& a, bool& out);
 bool DC_RECID(Area& a, Value& out);
 bool DC_RECNO(Area& a, long& out);
 bool DC_RECCOUNT(Area& a, long& out);
+
+// Navigation in the current order within its scopes (dbfCdxOrder.cpp).
+bool orderedEnd(DbfCdxArea& s, bool top);
+bool orderedSkipRaw(DbfCdxArea& s, long n);
+bool DC_SEEK(Area& a, bool soft, const Value& key, bool last);
+bool DC_ORDLSTADD(Area& a, OrderListInfo& info);
+bool DC_ORDLSTCLEAR(Area& a);
+bool DC_ORDLSTFOCUS(Area& a, OrderListInfo& info);
+bool DC_ORDCREATE(Area& a, const OrderCreateInfo& info);
+bool DC_ORDINFO(Area& a, int what, OrderInfo& info);
 
 // Record operations (dbfCdxRecord.cpp).
 bool DC_GETVALUE(Area& a, int field, Value& out);

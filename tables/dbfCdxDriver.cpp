@@ -129,6 +129,8 @@ void openFailed(const std::string& detail, const std::string& file, int gen = EG
     raise(gen, sub, errorDescription(gen) + detail, file, true);
 }
 
+bool DC_CLOSE(Area& a);
+
 std::unique_ptr<Area> DC_NEW() {
     return std::make_unique<DbfCdxArea>();
 }
@@ -246,6 +248,14 @@ bool DC_OPEN(Area& a, const OpenInfo& info) {
     OpenInfo opened = info;
     if (opened.alias.empty()) opened.alias = aliasFromFile(p.filename().string());
     if (!areaOpenBase(a, opened)) return false;
+    std::string cdxPath = productionIndexPath(s);
+    if (tableSettings().autoOpen && fs::exists(cdxPath, ec)) {
+        goToRecord(s, 0);  // the tags' key types are learnt on a blank record
+        if (!openIndex(s, cdxPath)) {
+            DC_CLOSE(a);
+            return false;
+        }
+    }
     NETERR(false);
     return DC_GOTOP(a);
 }
@@ -255,6 +265,8 @@ bool DC_CLOSE(Area& a) {
     if (s.table) {
         if (s.dirty) commitTable(s, true);
         DC_UNLOCK(a, 0);
+        s.cursor.reset();
+        closeIndex(s);
         s.table.reset();
     }
     // Closing the descriptors drops the open marker and any lock left.
@@ -335,6 +347,12 @@ bool DBFCDX_GETFUNCTABLE(RddFuncTable& t, int driverId) {
     t.info = DC_INFO;
     t.flush = DC_FLUSH;
     t.rddInfo = DC_RDDINFO;
+    t.seek = DC_SEEK;
+    t.ordListAdd = DC_ORDLSTADD;
+    t.ordListClear = DC_ORDLSTCLEAR;
+    t.ordListFocus = DC_ORDLSTFOCUS;
+    t.ordCreate = DC_ORDCREATE;
+    t.ordInfo = DC_ORDINFO;
     g_driverId = driverId;
     return true;
 }

@@ -96,4 +96,11 @@ bool TableFile::conflicting(uint64_t start, uint64_t len, Lock kind, Lock* holde
     return true;
 }
 
+
+bool TableFile::isFileAt(const std::string& path) const {
+    struct stat onDisk, open;
+    if (::stat(path.c_str(), &onDisk) != 0 || ::fstat(fd_, &open) != 0) return false;
+    return onDisk.st_dev == open.st_dev && onDisk.st_ino == open.st_ino;
+}
+
 }  // namespace dbfcdx

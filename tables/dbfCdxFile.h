@@ -31,6 +31,8 @@ class TableFile : public File {
     const std::string& name() const override { return path_; }
 
     bool writable() const { return writable_; }
+    // Whether `path` still names this open file (not deleted, not replaced by another).
+    bool isFileAt(const std::string& path) const;
     // Takes the range without waiting; false when someone else holds a conflicting lock.
     bool lock(uint64_t start, uint64_t len, Lock kind);
     // As lock(), trying again for a short while: for locks others hold only while they

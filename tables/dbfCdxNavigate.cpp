@@ -49,6 +49,7 @@ static bool hidden(DbfCdxArea& s) {
 
 bool DC_SKIPRAW(Area& a, long n) {
     DbfCdxArea& s = state(a);
+    if (s.order > 0) return orderedSkipRaw(s, n);
     long r = s.recNo;
     if (n < 0 && -n >= r) {
         goToRecord(s, 1);
@@ -87,7 +88,11 @@ static bool goEnd(Area& a, bool top) {
         goToRecord(s, 0);
         return true;
     }
-    goToRecord(s, top ? 1 : s.count());
+    if (s.order > 0) {
+        if (!orderedEnd(s, top)) return false;
+    } else {
+        goToRecord(s, top ? 1 : s.count());
+    }
     return DC_SKIPFILTER(a, top ? 1 : -1);
 }
 

@@ -87,7 +87,7 @@ bool DC_PACK(Area& a) {
         raiseStatus(st, false, s.given);
         return false;
     }
-    if (!finish(s, head, kept, count)) return false;
+    if (!finish(s, head, kept, count) || !rebuildTags(s)) return false;
     return a.rdd->funcs.goTop(a);
 }
 
@@ -104,7 +104,7 @@ bool DC_ZAP(Area& a) {
         raiseStatus(st, false, s.given);
         return false;
     }
-    if (!finish(s, head, "", 0)) return false;
+    if (!finish(s, head, "", 0) || !rebuildTags(s)) return false;
     goToEof(s);
     return true;
 }

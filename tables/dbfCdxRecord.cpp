@@ -3,6 +3,7 @@
 // record and file locks, commit, pack and zap.
 #include <cmath>
 #include <cstdio>
+#include <functional>
 
 #include "Error.h"
 #include "TableLayer.h"
@@ -86,8 +87,35 @@ bool writesMemo(const Structure& st, int firstField, const std::vector<Value>& v
     return false;
 }
 
+// Brings the tags up to date after a change of the current record, given its keys from
+// before; when the new keys cannot be made, `undo` puts the record back as it was.
+bool followChange(DbfCdxArea& s, const KeySet& before, const std::function<void()>& undo) {
+    if (!s.index) return true;
+    KeySet after;
+    bool made = false;
+    try {
+        made = currentKeys(s, &after);
+    } catch (const ErrorException&) {
+        undo();
+        throw;
+    }
+    if (!made) {
+        undo();
+        return false;
+    }
+    return updateTags(s, s.recNo, before, after);
+}
+
+// The keys of the current record before a change; false when the tags cannot follow it.
+bool keysBefore(DbfCdxArea& s, KeySet* before) {
+    return tagsMaintainable(s) && currentKeys(s, before);
+}
+
 // Writes `values` (NIL: unchanged) into the current record and re-reads it.
 bool store(DbfCdxArea& s, int firstField, const std::vector<Value>& values) {
+    KeySet before;
+    if (!keysBefore(s, &before)) return false;
+    std::vector<Value> old = s.record;
     std::vector<Value> row(s.fields.size());
     for (size_t i = 0; i < values.size() && size_t(firstField - 1) + i < row.size(); ++i)
         row[size_t(firstField - 1) + i] = values[i];
@@ -103,7 +131,10 @@ bool store(DbfCdxArea& s, int firstField, const std::vector<Value>& values) {
         return false;
     }
     goToRecord(s, s.recNo);
-    return true;
+    return followChange(s, before, [&] {
+        (void)s.table->write(uint32_t(s.recNo), old);
+        goToRecord(s, s.recNo);
+    });
 }
 
 bool setDeleted(Area& a, bool deleted) {
@@ -111,6 +142,9 @@ bool setDeleted(Area& a, bool deleted) {
     if (!writeAllowed(s, false)) return false;
     if (s.atEnd()) return true;
     if (!requireLock(s)) return false;
+    KeySet before;
+    if (!keysBefore(s, &before)) return false;
+    bool was = s.deleted;
     s.dirty = true;
     Status st = s.table->setDeleted(uint32_t(s.recNo), deleted);
     if (!st.ok()) {
@@ -118,7 +152,10 @@ bool setDeleted(Area& a, bool deleted) {
         return false;
     }
     s.deleted = deleted;
-    return true;
+    return followChange(s, before, [&] {
+        (void)s.table->setDeleted(uint32_t(s.recNo), was);
+        s.deleted = was;
+    });
 }
 
 }  // namespace
@@ -166,7 +203,7 @@ bool DC_DELETED(Area& a, bool& out) {
 
 bool DC_APPEND(Area& a, bool unlockAll) {
     DbfCdxArea& s = state(a);
-    if (!writeAllowed(s, true)) return false;
+    if (!writeAllowed(s, true) || !tagsMaintainable(s)) return false;
     if (s.shared && unlockAll) DC_UNLOCK(a, 0);
     // The header lock serialises appends (others hold it briefly, unless they hold the file
     // lock); a file lock of our own already covers it.
@@ -197,7 +234,9 @@ bool DC_APPEND(Area& a, bool unlockAll) {
     if (recordLock) s.locks.insert(long(added));
     NETERR(false);
     goToRecord(s, long(added));
-    return true;
+    // A new record has no entries yet; if its keys cannot be made it stays without them.
+    KeySet none(s.index ? s.index->tags.size() : 0);
+    return followChange(s, none, [] {});
 }
 
 bool DC_LOCK(Area& a, LockInfo& li) {

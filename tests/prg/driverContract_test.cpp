@@ -12,13 +12,6 @@
 
 namespace {
 
-struct MemoryDriver {
-    static constexpr const char* name = "ARRAYRDD";
-};
-struct DiskDriver {
-    static constexpr const char* name = "DBFCDX";
-};
-
 template <class Driver>
 class DriverContract : public DiskTest {
   protected:
@@ -37,8 +30,7 @@ class DriverContract : public DiskTest {
     }
 };
 
-using Drivers = ::testing::Types<MemoryDriver, DiskDriver>;
-TYPED_TEST_SUITE(DriverContract, Drivers);
+TYPED_TEST_SUITE(DriverContract, BothDrivers);
 
 TYPED_TEST(DriverContract, EmptyTable) {
     this->numbered(0);

@@ -64,3 +64,12 @@ protected:
     std::string folder;
 };
 
+
+// The two drivers, for suites that run the same cases over both.
+struct MemoryDriver {
+    static constexpr const char* name = "ARRAYRDD";
+};
+struct DiskDriver {
+    static constexpr const char* name = "DBFCDX";
+};
+using BothDrivers = ::testing::Types<MemoryDriver, DiskDriver>;

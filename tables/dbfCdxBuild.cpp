@@ -1,0 +1,263 @@
+// Building tags of a DBFCDX index from the records: a new tag is appended to the index file
+// (its pages after the last page, its name added to the tag directory); replacing a tag,
+// pack and zap write the whole file again, one tag at a time, so that the keys of one tag
+// at most are held in memory.
+#include <algorithm>
+#include <cstring>
+#include <filesystem>
+
+#include "Error.h"
+#include "TableLayer.h"
+#include "Text.h"
+#include "cdxUpdate.h"
+#include "cdxWriter.h"
+#include "dbfCdxArea.h"
+#include "dbfCdxIndex.h"
+
+namespace dbfcdx {
+
+namespace {
+
+// What a tag is built from.
+struct TagDef {
+    std::string name;
+    std::string keyText, forText;
+    Block keyBlock, forBlock;
+    bool unique = false;
+    bool descending = false;
+    const OrderCondition* condition = nullptr;  // the pending ORDCONDSET of a new tag
+};
+
+bool validTagName(const std::string& n) {
+    return !n.empty() && n.size() <= cdx::kDirectoryKeyLength &&
+           std::all_of(n.begin(), n.end(), [](char c) {
+               return (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_';
+           });
+}
+
+// Evaluates the key of the record the area is on (or of a blank one at the end) to learn
+// the key type and length.
+bool probeKey(DbfCdxArea& s, DiskTag& t) {
+    Value k = t.keyBlock();
+    char type = k.type() == 'M' ? 'C' : k.type();
+    uint32_t len = 0;
+    switch (type) {
+        case 'C': {
+            std::string bytes;
+            Status st = s.table->codePage().fromUtf8(k.text(), &bytes);
+            if (!st.ok()) {
+                raise(EG_DATATYPE, 1020, errorDescription(EG_DATATYPE) + " (" + st.message() + ")", s.given);
+                return false;
+            }
+            len = uint32_t(bytes.size());
+            break;
+        }
+        case 'N':
+        case 'D': len = 8; break;
+        case 'L': len = 1; break;
+        default:
+            raise(EG_DATATYPE, 1020,
+                  errorDescription(EG_DATATYPE) + " (an index key cannot be of type " + std::string(1, k.type()) + ")",
+                  s.given);
+            return false;
+    }
+    if (len == 0 || len > cdx::kMaxKeyLength) {
+        raise(EG_LIMIT, 1026,
+              errorDescription(EG_LIMIT) + " (key length " + std::to_string(len) + ": 1 to " +
+                  std::to_string(cdx::kMaxKeyLength) + " bytes)",
+              s.given);
+        return false;
+    }
+    t.keyType = type;
+    t.info.keyLength = len;
+    t.info.fill = type == 'N' || type == 'D' ? '\0' : cdx::kCharFill;
+    return true;
+}
+
+// The sorted keys of one tag over the records its condition selects.
+bool collectKeys(DbfCdxArea& s, const TagDef& def, cdx::CdxTagSpec* spec) {
+    DiskTag t;
+    t.keyBlock = def.keyBlock;
+    t.forBlock = def.forBlock;
+    const OrderCondition* c = def.condition;
+    long rec = 1;
+    if (c && (c->whileBlock || c->next > 0) && c->startRecord > 0) rec = c->startRecord;
+    goToRecord(s, rec);
+    if (!probeKey(s, t)) return false;
+    std::vector<cdx::CdxLeaf::Entry>& keys = spec->keys;
+    keys.clear();
+    long done = 0;
+    for (; !s.atEnd(); goToRecord(s, s.recNo + 1 > s.count() ? 0 : s.recNo + 1)) {
+        if (c && c->next > 0 && done >= c->next) break;
+        if (c && c->evalBlock && c->evalStep > 0 && done % c->evalStep == 0 &&
+            !c->evalBlock().logical())
+            break;
+        if (c && c->whileBlock && !c->whileBlock().logical()) break;
+        std::optional<std::string> key;
+        if (!tagKey(s, t, &key)) return false;
+        if (key) keys.push_back({std::move(*key), uint32_t(s.recNo)});
+        ++done;
+    }
+    uint32_t len = t.info.keyLength;
+    bool desc = def.descending;
+    std::sort(keys.begin(), keys.end(), [len, desc](const auto& a, const auto& b) {
+        int c = std::memcmp(a.key.data(), b.key.data(), len);
+        if (c != 0) return desc ? c > 0 : c < 0;
+        return a.recno < b.recno;
+    });
+    if (def.unique) {
+        // The first record of each key.
+        keys.erase(std::unique(keys.begin(), keys.end(),
+                               [](const auto& a, const auto& b) { return a.key == b.key; }),
+                   keys.end());
+    }
+    spec->name = def.name;
+    spec->keyExpr = def.keyText;
+    spec->forExpr = def.forText;
+    spec->keyLength = len;
+    spec->binary = t.info.fill == '\0';
+    spec->unique = def.unique;
+    spec->descending = desc;
+    return true;
+}
+
+bool failed(const Status& st, const std::string& path) {
+    if (st.ok()) return false;
+    raiseStatus(st, true, path);
+    return true;
+}
+
+// Adds a built tag to the open index: pages after the end of the file, then its name in the
+// tag directory (which bumps the change counter).
+bool appendTag(DbfCdxArea& s, const cdx::CdxTagSpec& spec) {
+    DiskIndex& x = *s.index;
+    uint64_t size = 0;
+    Status st = x.file->size(&size);
+    uint32_t origin = uint32_t((size + cdx::kPageSize - 1) / cdx::kPageSize * cdx::kPageSize);
+    std::string image;
+    if (st.ok()) st = cdx::buildTagAt(spec, {}, origin, &image);
+    if (st.ok()) st = x.file->write(origin, image);
+    if (st.ok()) {
+        cdx::CdxTagUpdater dir(x.file.get(), x.reader->directory());
+        st = dir.insert(cdx::charKey(text::upper(spec.name), cdx::kDirectoryKeyLength), origin);
+    }
+    if (st.ok()) st = x.file->sync();
+    return !failed(st, x.path);
+}
+
+// Writes the index file anew with `defs`, in order (creating it when the area has none).
+bool writeTags(DbfCdxArea& s, const std::string& path, const std::vector<TagDef>& defs) {
+    for (size_t i = 0; i < defs.size(); ++i) {
+        cdx::CdxTagSpec spec;
+        if (!collectKeys(s, defs[i], &spec)) return false;
+        if (i > 0) {
+            if (!appendTag(s, spec) || !reloadTags(s)) return false;
+            continue;
+        }
+        if (!s.index) {
+            int err = 0;
+            std::shared_ptr<TableFile> f = TableFile::open(path, false, true, &err);
+            if (!f) {
+                raise(EG_CREATE, 1004, errorDescription(EG_CREATE) + " (" + std::strerror(err) + ")", path);
+                return false;
+            }
+            s.index = std::make_unique<DiskIndex>();
+            s.index->path = path;
+            s.index->file = std::move(f);
+        }
+        if (failed(cdx::writeCdx({spec}, {}, s.index->file.get()), path) || !reloadTags(s)) {
+            closeIndex(s);
+            return false;
+        }
+    }
+    return true;
+}
+
+TagDef defOf(const DiskTag& t) {
+    return {t.info.name, t.info.keyExpr, t.info.forExpr, t.keyBlock, t.forBlock, t.info.unique(),
+            t.info.descending, nullptr};
+}
+
+// The open index was deleted or replaced behind the area's back (the index generator
+// deletes index files before it builds them again).
+bool indexFileGone(const DiskIndex& x) {
+    return !x.file->isFileAt(x.path);
+}
+
+void markStructural(DbfCdxArea& s) {
+    std::string flags;
+    if (!s.file->read(28, 1, &flags).ok() || flags.size() != 1 || (flags[0] & 0x01)) return;
+    flags[0] = char(flags[0] | 0x01);
+    (void)s.file->write(28, flags);
+}
+
+}  // namespace
+
+bool createTag(DbfCdxArea& s, const OrderCreateInfo& info) {
+    if (s.readOnly) {
+        raise(EG_READONLY, 1025, errorDescription(EG_READONLY), s.given, false);
+        return false;
+    }
+    std::string name = text::upper(info.tag.empty() ? aliasFromFile(info.bag) : info.tag);
+    if (!validTagName(name)) {
+        raise(EG_ARG, 1006, errorDescription(EG_ARG) + " (tag name \"" + name + "\")", s.given);
+        return false;
+    }
+    std::string path = bagPath(s, info.bag);
+    if (s.index && (s.index->path != path || indexFileGone(*s.index))) closeIndex(s);
+    std::error_code ec;
+    if (!s.index && std::filesystem::exists(path, ec) && !openIndex(s, path)) return false;
+
+    TagDef def{name, info.keyText, "", info.keyBlock, {}, info.unique, false, nullptr};
+    if (info.condition) {
+        def.forText = info.condition->forText;
+        def.forBlock = info.condition->forBlock;
+        def.descending = info.condition->descending;
+        def.condition = &*info.condition;
+    }
+    IndexLock lock(s, true);
+    if (!lock.ok()) return false;
+    bool ok;
+    if (!s.index) {
+        ok = writeTags(s, path, {def});
+        if (ok && path == productionIndexPath(s)) markStructural(s);
+    } else if (std::none_of(s.index->tags.begin(), s.index->tags.end(),
+                            [&](const DiskTag& t) { return t.info.name == name; })) {
+        cdx::CdxTagSpec spec;
+        ok = collectKeys(s, def, &spec) && appendTag(s, spec) && reloadTags(s);
+    } else {
+        std::vector<TagDef> defs;
+        for (const DiskTag& t : s.index->tags)
+            if (t.info.name != name) defs.push_back(defOf(t));
+        defs.push_back(def);
+        ok = tagsMaintainable(s) && writeTags(s, path, defs);
+    }
+    if (!ok || !s.index) return false;
+    // The new tag keeps the callables it was given.
+    for (size_t i = 0; i < s.index->tags.size(); ++i) {
+        DiskTag& t = s.index->tags[i];
+        if (t.info.name != name) continue;
+        t.keyBlock = def.keyBlock;
+        t.forBlock = def.forBlock;
+        t.maintainable = true;
+        s.order = int(i) + 1;
+    }
+    return true;
+}
+
+bool rebuildTags(DbfCdxArea& s) {
+    if (!s.index) return true;
+    if (!tagsMaintainable(s)) return false;
+    std::vector<TagDef> defs;
+    for (const DiskTag& t : s.index->tags) defs.push_back(defOf(t));
+    int order = s.order;
+    std::string path = s.index->path;
+    IndexLock lock(s, true);
+    if (!lock.ok()) return false;
+    if (defs.empty()) return true;
+    bool ok = writeTags(s, path, defs);
+    if (s.index) s.order = order;
+    return ok;
+}
+
+}  // namespace dbfcdx
