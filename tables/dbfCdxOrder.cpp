@@ -44,14 +44,21 @@ bool inScope(const DiskTag& t, std::string_view key) {
            (!t.bottom || compareSought(t, key, *t.bottomKey) <= 0);
 }
 
+// Moves the area onto the record of the cursor's entry, which another area may have added.
+void goToEntry(DbfCdxArea& s) {
+    long rec = long(s.cursor->recno());
+    if (rec > s.count()) refreshCount(s);
+    goToRecord(s, rec);
+    s.cursorRec = s.recNo;
+}
+
 // Moves the area onto the cursor's entry, or to the end when it has none in scope.
 void settle(DbfCdxArea& s, const DiskTag& t) {
     if (!s.cursor->valid() || !inScope(t, s.cursor->key())) {
         goToEof(s);
         return;
     }
-    goToRecord(s, long(s.cursor->recno()));
-    s.cursorRec = s.recNo;
+    goToEntry(s);
 }
 
 // The cursor on the first (or last) entry inside the scopes; invalid when there is none.
@@ -243,8 +250,7 @@ bool DC_SEEK(Area& a, bool soft, const Value& key, bool last) {
     if (!check(s, st)) return false;
     s.found = found;
     if (found || (soft && c.valid())) {
-        goToRecord(s, long(c.recno()));
-        s.cursorRec = s.recNo;
+        goToEntry(s);
     } else {
         goToEof(s);
     }
