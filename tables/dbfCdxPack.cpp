@@ -1,4 +1,7 @@
-// Pack and zap of the disk driver DBFCDX; both need the table open exclusively.
+// Pack and zap of the disk driver DBFCDX; both need the table open exclusively. The packed
+// table and memo file are written to side files first (synced), then copied over the
+// originals, whose descriptors keep the area's locks; a failure while the originals are
+// rewritten leaves complete copies beside them.
 #include <cstdio>
 
 #include "Error.h"
@@ -15,96 +18,96 @@ bool writable(DbfCdxArea& s) {
     return false;
 }
 
-// Replaces the table file's bytes with `bytes`. They go to a side file first (synced), so a
-// failure while the table is rewritten leaves a complete copy beside it.
-Status rewrite(DbfCdxArea& s, const std::string& bytes) {
-    std::string side = s.path + ".pack~";
-    std::unique_ptr<File> copy;
-    Status st = openFile(side, OpenMode::Create, &copy);
-    if (st.ok()) st = copy->write(0, bytes);
-    if (st.ok()) st = copy->sync();
-    if (!st.ok()) {
-        copy.reset();
-        std::remove(side.c_str());
-        return st;
+// Copies the whole of `from` over `to` in pieces and cuts `to` to the same length.
+Status copyOver(File& from, File& to) {
+    constexpr size_t kPiece = 1 << 20;
+    uint64_t size = 0;
+    Status st = from.size(&size);
+    std::string piece;
+    for (uint64_t at = 0; st.ok() && at < size; at += piece.size()) {
+        st = from.read(at, size_t(std::min<uint64_t>(kPiece, size - at)), &piece);
+        if (st.ok() && piece.empty()) st = Status::IOError(from.name() + ": short read");
+        if (st.ok()) st = to.write(at, piece);
     }
-    st = s.file->write(0, bytes);
-    if (st.ok()) st = s.file->truncate(bytes.size());
-    if (st.ok()) st = s.file->sync();
-    if (st.ok()) std::remove(side.c_str());
+    if (st.ok()) st = to.truncate(size);
+    if (st.ok()) st = to.sync();
     return st;
 }
 
-// Rewrites the table with the header's count set to the records in `records`, reloads the
-// codec and stamps the header.
-bool finish(DbfCdxArea& s, std::string head, const std::string& records, uint32_t count) {
-    dbf::putLe32(head.data() + 4, count);
-    head += records;
-    head.push_back(dbf::kEndOfFile);
-    Status st = rewrite(s, head);
-    if (!st.ok()) {
-        raiseStatus(st, true, s.given);
+// Packs into side files and copies them over the table and its memo file.
+Status packFiles(DbfCdxArea& s) {
+    std::string side = s.path + ".pack~";
+    std::string memoSide = s.memoFile ? s.memoFile->name() + ".pack~" : "";
+    std::unique_ptr<File> table, memo;
+    Status st = openFile(side, OpenMode::Create, &table);
+    if (st.ok() && s.memoFile) st = openFile(memoSide, OpenMode::Create, &memo);
+    uint32_t kept = 0;
+    if (st.ok()) st = s.table->packTo(table.get(), std::move(memo), &kept);
+    if (st.ok() && s.memoFile) st = openFile(memoSide, OpenMode::ReadOnly, &memo);
+    if (st.ok()) st = copyOver(*table, *s.file);
+    if (st.ok() && s.memoFile) st = copyOver(*memo, *s.memoFile);
+    table.reset();
+    memo.reset();
+    if (st.ok()) {
+        std::remove(side.c_str());
+        if (s.memoFile) std::remove(memoSide.c_str());
+    }
+    return st;
+}
+
+// Reloads the codec over the rewritten files, stamps the header and rebuilds the tags.
+bool finish(DbfCdxArea& s, const Status& rewritten) {
+    if (!rewritten.ok()) {
+        raiseStatus(rewritten, true, s.given);
         reload(s, true);
         return false;
     }
     if (!reload(s, true)) return false;
-    st = s.table->commit();
-    if (!st.ok()) raiseStatus(st, true, s.given);
-    return st.ok();
+    Status st = s.table->commit();
+    if (!st.ok()) {
+        raiseStatus(st, true, s.given);
+        return false;
+    }
+    return rebuildTags(s);
 }
 
-Status readHead(DbfCdxArea& s, std::string* head) {
-    uint64_t len = s.table->layout().header.headerLength;
-    Status st = s.file->read(0, len, head);
-    if (st.ok() && head->size() != len) st = Status::Corruption(s.path + ": header is cut short");
-    return st;
+bool exclusiveFor(DbfCdxArea& s, int genCode, int subCode, const std::string& file) {
+    if (!writable(s)) return false;
+    if (!s.shared) return true;
+    raise(genCode, subCode, errorDescription(genCode), file, false);
+    return false;
 }
 
 }  // namespace
 
 bool DC_PACK(Area& a) {
     DbfCdxArea& s = state(a);
-    if (!writable(s)) return false;
-    if (s.shared) {
-        raise(EG_UNLOCKED, 1022, errorDescription(EG_UNLOCKED), "", false);
-        return false;
-    }
-    const auto& h = s.table->layout().header;
-    std::string head, raw, kept;
-    Status st = readHead(s, &head);
-    uint32_t count = 0;
-    for (uint32_t rec = 1; st.ok() && rec <= h.recordCount; ++rec) {
-        st =
-            s.file->read(h.headerLength + uint64_t(rec - 1) * h.recordLength, h.recordLength, &raw);
-        if (st.ok() && raw.size() != h.recordLength)
-            st = Status::Corruption(s.path + ": record " + std::to_string(rec) + " is cut short");
-        if (st.ok() && raw[0] != '*') {
-            kept += raw;
-            ++count;
-        }
-    }
-    if (!st.ok()) {
-        raiseStatus(st, false, s.given);
-        return false;
-    }
-    if (!finish(s, head, kept, count) || !rebuildTags(s)) return false;
+    if (!exclusiveFor(s, EG_UNLOCKED, 1022, "")) return false;
+    if (!finish(s, packFiles(s))) return false;
     return a.rdd->funcs.goTop(a);
 }
 
 bool DC_ZAP(Area& a) {
     DbfCdxArea& s = state(a);
-    if (!writable(s)) return false;
-    if (s.shared) {
-        raise(EG_SHARED, 1023, errorDescription(EG_SHARED), s.given, false);
-        return false;
-    }
+    if (!exclusiveFor(s, EG_SHARED, 1023, s.given)) return false;
+    const auto& h = s.table->layout().header;
     std::string head;
-    Status st = readHead(s, &head);
-    if (!st.ok()) {
-        raiseStatus(st, false, s.given);
-        return false;
+    Status st = s.file->read(0, h.headerLength, &head);
+    if (st.ok() && head.size() != h.headerLength)
+        st = Status::Corruption(s.path + ": the header is cut short");
+    if (st.ok()) {
+        dbf::putLe32(head.data() + 4, 0);
+        head.push_back(dbf::kEndOfFile);
+        st = s.file->write(0, head);
     }
-    if (!finish(s, head, "", 0) || !rebuildTags(s)) return false;
+    if (st.ok()) st = s.file->truncate(head.size());
+    if (st.ok() && s.memoFile) {
+        std::unique_ptr<dbf::FptMemo> memo;
+        st = dbf::FptMemo::create(std::make_unique<FileRef>(s.memoFile),
+                                  dbf::FptMemo::kDefaultBlockSize, &memo);
+    }
+    if (st.ok()) st = s.file->sync();
+    if (!finish(s, st)) return false;
     goToEof(s);
     return true;
 }

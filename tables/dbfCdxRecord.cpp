@@ -20,13 +20,14 @@ uint64_t recordByte(long rec) {
 // Checks that `v` can be stored in `f` exactly as the codec will store it: numbers are
 // formatted with the field's decimals and must fit its length.
 bool checkValue(const FieldDesc& f, const Value& v, const std::string& file) {
-    bool typeOk = v.type() == f.type || (f.type == 'M' && v.type() == 'C');
+    bool number = f.type == 'N' || f.type == 'F';
+    bool typeOk = v.type() == f.type || (f.type == 'M' && v.type() == 'C') || (number && v.type() == 'N');
     if (!typeOk) {
         raise(EG_DATATYPE, 1020, errorDescription(EG_DATATYPE) + " (field " + f.name + ")", file,
               true);
         return false;
     }
-    if (f.type != 'N') return true;
+    if (!number) return true;
     double d = v.num();
     char buf[400];
     int n = std::isfinite(d) && std::fabs(d) < 1e300

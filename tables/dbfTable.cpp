@@ -338,28 +338,33 @@ Status DbfTable::encodeField(const FieldDescriptor& f, const Value& v, char* dst
     }
 }
 
-Status DbfTable::storeMemo(const FieldDescriptor& f, std::string_view bytes, char* dst) {
-    uint32_t old = 0;
-    std::string_view cur = trimmed(std::string_view(dst, f.len));
+uint32_t DbfTable::memoBlockAt(const FieldDescriptor& f, const char* field) {
+    if (f.len == 4) return getLe32(field);
+    std::string_view cur = trimmed(std::string_view(field, f.len));
+    if (allDigits(cur) && cur.size() <= 10)
+        return uint32_t(std::strtoull(std::string(cur).c_str(), nullptr, 10));
+    return 0;
+}
+
+void DbfTable::putMemoBlock(const FieldDescriptor& f, uint32_t block, char* field) {
     if (f.len == 4) {
-        old = getLe32(dst);
-    } else if (allDigits(cur) && cur.size() <= 10) {
-        old = uint32_t(std::strtoull(std::string(cur).c_str(), nullptr, 10));
-    }
-    uint32_t block = 0;
-    if (!bytes.empty()) {
-        Status s = memo_->replace(old, bytes, FptMemo::kTypeText, &block);
-        if (!s.ok()) return s;
-    }
-    if (f.len == 4) {
-        putLe32(dst, block);
+        putLe32(field, block);
     } else if (block == 0) {
-        std::memset(dst, ' ', f.len);
+        std::memset(field, ' ', f.len);
     } else {
         char buf[16];
         std::snprintf(buf, sizeof buf, "%10u", unsigned(block));
-        std::memcpy(dst, buf, 10);
+        std::memcpy(field, buf, 10);
     }
+}
+
+Status DbfTable::storeMemo(const FieldDescriptor& f, std::string_view bytes, char* dst) {
+    uint32_t block = 0;
+    if (!bytes.empty()) {
+        Status s = memo_->replace(memoBlockAt(f, dst), bytes, FptMemo::kTypeText, &block);
+        if (!s.ok()) return s;
+    }
+    putMemoBlock(f, block, dst);
     return Status::OK();
 }
 

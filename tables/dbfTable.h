@@ -49,6 +49,10 @@ class DbfTable {
     Status setDeleted(uint32_t recno, bool deleted);
     // Rewrites the header's date and record count and flushes both files.
     Status commit();
+    // Writes the table without its deleted records to `out` (emptied first), one record at
+    // a time; their memos go to the fresh memo file `memoOut` (null when the table has no
+    // memo file), so the memos of deleted records and replaced texts are left behind.
+    Status packTo(File* out, std::unique_ptr<File> memoOut, uint32_t* kept);
 
   private:
     DbfTable() = default;
@@ -63,6 +67,9 @@ class DbfTable {
     // Fills the field's bytes; a memo's text goes to `memoBytes` for storeMemo().
     Status encodeField(const FieldDescriptor& f, const Value& v, char* dst, std::string* memoBytes);
     Status storeMemo(const FieldDescriptor& f, std::string_view bytes, char* dst);
+    // The memo block number held in a memo field's bytes (0: no memo), and its encoding.
+    static uint32_t memoBlockAt(const FieldDescriptor& f, const char* field);
+    static void putMemoBlock(const FieldDescriptor& f, uint32_t block, char* field);
     Status encodeRecord(const std::vector<Value>& values, std::string* raw);
     Status writeHeaderCount();
     void stampDate();
