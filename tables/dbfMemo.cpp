@@ -92,8 +92,17 @@ Status FptMemo::append(std::string_view data, uint32_t type, uint32_t* block) {
     uint64_t blocks = blocksFor(data.size());
     if (uint64_t(nextFree_) + blocks > 0xFFFFFFFFu)
         return error(Status::InvalidArgument("memo file is full"));
+    uint64_t fileSize = 0;
+    Status s = file_->size(&fileSize);
+    if (!s.ok()) return s;
+    // The last block may stop short, but a pointer further out is damage: writing there
+    // would grow the file by the whole gap.
+    if (uint64_t(nextFree_) * blockSize_ > fileSize + blockSize_)
+        return error(Status::Corruption("next free block " + std::to_string(nextFree_) +
+                                        " lies past the end of the file (" +
+                                        std::to_string(fileSize) + " bytes)"));
     uint32_t at = nextFree_;
-    Status s = writeAt(at, data, type);
+    s = writeAt(at, data, type);
     if (!s.ok()) return s;
     std::string head(4, '\0');
     putBe32(head.data(), uint32_t(at + blocks));
