@@ -9,7 +9,7 @@ namespace {
 class DbfCdxFloat : public DiskTest {};
 }  // namespace
 
-TEST_F(DbfCdxFloat, DISABLED_StoresNumbersAndRefusesTooWide) {
+TEST_F(DbfCdxFloat, StoresNumbersAndRefusesTooWide) {
     ASSERT_TRUE(DBCREATE("tasas", {{"tasa", 'F', 10, 4}}, "DBFCDX"));
     ASSERT_TRUE(DBUSEAREA(true, "DBFCDX", "tasas", "", false));
     ASSERT_TRUE(DBAPPEND());
