@@ -325,6 +325,9 @@ TEST_F(DbfCdx, PackKeepsLiveRecordsAndZapEmpties) {
     // 6 fields: header 32 + 6*32 + 1, record 1 + 3+7+6+8+1+10, two records and the end mark.
     EXPECT_EQ(fs::file_size(folder + "/p.dbf"), 225u + 2 * 36 + 1);
     EXPECT_FALSE(fs::exists(folder + "/p.dbf.pack~"));
+    EXPECT_FALSE(fs::exists(folder + "/p.fpt.pack~"));
+    // The memo file keeps the two live memos only: header, then one 64-byte block each.
+    EXPECT_EQ(fs::file_size(folder + "/p.fpt"), 512u + 2 * 64);
     ASSERT_TRUE(DBUSEAREA(true, "DBFCDX", "p", "", false));
     EXPECT_EQ(LASTREC(), 2);
     DBGOBOTTOM();
@@ -336,8 +339,11 @@ TEST_F(DbfCdx, PackKeepsLiveRecordsAndZapEmpties) {
     EXPECT_TRUE(BOF() && EOF_());
     ASSERT_TRUE(DBAPPEND());
     EXPECT_EQ(RECNO(), 1);
+    FIELDPUT(6, Value("otra"));
+    EXPECT_EQ(FIELDGET(6).text(), "otra");
     DBCLOSEAREA();
     EXPECT_EQ(fs::file_size(folder + "/p.dbf"), 225u + 36 + 1);
+    EXPECT_EQ(fs::file_size(folder + "/p.fpt"), 512u + 64);
     EXPECT_EQ(errors.size(), 0u);
 }
 
