@@ -192,15 +192,19 @@ uint64_t maskOf(int bits) {
 }
 }  // namespace
 
+size_t CdxLeaf::storedBytes(const Entry* prev, const Entry& e, uint32_t keyLength, int trailFill) {
+    size_t trail = trailOf(e.key, trailFill);
+    size_t dup = prev ? dupOf(prev->key, e.key, trail, trailFill) : 0;
+    return keyLength - dup - trail;
+}
+
 size_t CdxLeaf::encodedSize(const std::vector<Entry>& entries, size_t begin, size_t end,
                             uint32_t keyLength, int trailFill, uint8_t minEntryBytes) {
     uint32_t maxRecno = 0;
     size_t stored = 0;
     for (size_t i = begin; i < end; ++i) {
         maxRecno = std::max(maxRecno, entries[i].recno);
-        size_t trail = trailOf(entries[i].key, trailFill);
-        size_t dup = i == begin ? 0 : dupOf(entries[i - 1].key, entries[i].key, trail, trailFill);
-        stored += keyLength - dup - trail;
+        stored += storedBytes(i == begin ? nullptr : &entries[i - 1], entries[i], keyLength, trailFill);
     }
     LeafLayout l = LeafLayout::forNode(keyLength, maxRecno, minEntryBytes);
     return stored + (end - begin) * l.entryBytes;

@@ -124,6 +124,9 @@ class CdxLeaf {
     // encoded with `trailFill` (0 = no trailing compression) and the given minimum width.
     static size_t encodedSize(const std::vector<Entry>& entries, size_t begin, size_t end,
                               uint32_t keyLength, int trailFill, uint8_t minEntryBytes);
+    // The key bytes one entry stores after `prev` (null for the first entry of a leaf):
+    // lets a writer grow a leaf one key at a time.
+    static size_t storedBytes(const Entry* prev, const Entry& e, uint32_t keyLength, int trailFill);
     // Appends 512 bytes. trailFill < 0 disables trailing compression (binary keys).
     Status encodeTo(uint32_t keyLength, int trailFill, uint8_t minEntryBytes,
                     std::string* out) const;

@@ -38,7 +38,10 @@ struct DbfCdxArea : Area {
 
     long recNo = 1;
     bool bof = true, eof = true, found = false;
-    std::vector<Value> record;  // the current record, read on every move
+    // The current record, read on every move; fields are decoded when first asked for.
+    std::string raw;
+    std::vector<Value> record;
+    std::vector<uint8_t> decoded;
     bool deleted = false;
 
     std::set<long> locks;  // record locks held through this area
@@ -78,6 +81,10 @@ bool refreshCount(DbfCdxArea& s);
 // record 1 with the beginning flag) and reads the record buffer.
 void goToRecord(DbfCdxArea& s, long rec);
 void goToEof(DbfCdxArea& s);
+// Field `field` (1-based) of the current record; the empty value at the end of file.
+const Value& fieldValue(DbfCdxArea& s, int field);
+// Every field of the current record.
+std::vector<Value> recordValues(DbfCdxArea& s);
 
 // Navigation (dbfCdxNavigate.cpp).
 bool DC_GOTO(Area& a, long rec);

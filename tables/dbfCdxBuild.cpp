@@ -86,6 +86,7 @@ bool collectKeys(DbfCdxArea& s, const TagDef& def, cdx::CdxTagSpec* spec) {
     if (!probeKey(s, t)) return false;
     std::vector<cdx::CdxLeaf::Entry>& keys = spec->keys;
     keys.clear();
+    keys.reserve(size_t(c && c->next > 0 ? std::min(c->next, s.count()) : s.count()));
     long done = 0;
     for (; !s.atEnd(); goToRecord(s, s.recNo + 1 > s.count() ? 0 : s.recNo + 1)) {
         if (c && c->next > 0 && done >= c->next) break;
@@ -154,6 +155,8 @@ bool writeTags(DbfCdxArea& s, const std::string& path, const std::vector<TagDef>
             if (!appendTag(s, spec) || !reloadTags(s)) return false;
             continue;
         }
+        // An empty tag directory first, then the tag appended like any other: one copy of
+        // its pages in memory.
         if (!s.index) {
             int err = 0;
             std::shared_ptr<TableFile> f = TableFile::open(path, false, true, &err);
@@ -165,7 +168,8 @@ bool writeTags(DbfCdxArea& s, const std::string& path, const std::vector<TagDef>
             s.index->path = path;
             s.index->file = std::move(f);
         }
-        if (failed(cdx::writeCdx({spec}, {}, s.index->file.get()), path) || !reloadTags(s)) {
+        if (failed(cdx::writeCdx({}, {}, s.index->file.get()), path) || !reloadTags(s) ||
+            !appendTag(s, spec) || !reloadTags(s)) {
             closeIndex(s);
             return false;
         }

@@ -11,7 +11,8 @@ void goToEof(DbfCdxArea& s) {
     s.eof = true;
     s.bof = false;
     s.deleted = false;
-    s.record.clear();
+    s.raw.clear();
+    s.decoded.assign(s.fields.size(), 0);
 }
 
 void goToRecord(DbfCdxArea& s, long rec) {
@@ -26,12 +27,35 @@ void goToRecord(DbfCdxArea& s, long rec) {
     s.bof = rec < 0;
     s.eof = false;
     s.recNo = rec < 0 ? 1 : rec;
-    Status st = s.table->read(uint32_t(s.recNo), &s.record, &s.deleted);
+    s.decoded.assign(s.fields.size(), 0);
+    s.record.resize(s.fields.size());
+    Status st = s.table->readRaw(uint32_t(s.recNo), &s.raw);
     if (!st.ok()) {
         raiseStatus(st, false, s.given);
-        s.record.clear();
-        s.deleted = false;
+        s.raw.clear();
     }
+    s.deleted = !s.raw.empty() && s.raw[0] == '*';
+}
+
+const Value& fieldValue(DbfCdxArea& s, int field) {
+    size_t i = size_t(field - 1);
+    if (s.decoded.size() != s.fields.size()) s.decoded.assign(s.fields.size(), 0);
+    if (s.record.size() != s.fields.size()) s.record.resize(s.fields.size());
+    if (!s.decoded[i]) {
+        s.decoded[i] = 1;
+        const FieldDesc& f = s.fields[i];
+        Status st;
+        if (s.atEnd() || s.raw.empty() || !(st = s.table->decodeRaw(uint32_t(s.recNo), s.raw, i, &s.record[i])).ok())
+            s.record[i] = Value::emptyOf(f.type, f.len);
+        if (!st.ok()) raiseStatus(st, false, s.given);
+    }
+    return s.record[i];
+}
+
+std::vector<Value> recordValues(DbfCdxArea& s) {
+    std::vector<Value> out;
+    for (int i = 1; i <= int(s.fields.size()); ++i) out.push_back(fieldValue(s, i));
+    return out;
 }
 
 bool DC_GOTO(Area& a, long rec) {

@@ -116,7 +116,7 @@ bool keysBefore(DbfCdxArea& s, KeySet* before) {
 bool store(DbfCdxArea& s, int firstField, const std::vector<Value>& values) {
     KeySet before;
     if (!keysBefore(s, &before)) return false;
-    std::vector<Value> old = s.record;
+    std::vector<Value> old = recordValues(s);
     std::vector<Value> row(s.fields.size());
     for (size_t i = 0; i < values.size() && size_t(firstField - 1) + i < row.size(); ++i)
         row[size_t(firstField - 1) + i] = values[i];
@@ -164,12 +164,7 @@ bool setDeleted(Area& a, bool deleted) {
 bool DC_GETVALUE(Area& a, int field, Value& out) {
     DbfCdxArea& s = state(a);
     if (field < 1 || field > int(s.fields.size())) return false;
-    const FieldDesc& f = s.fields[size_t(field - 1)];
-    if (!s.atEnd() && size_t(field) <= s.record.size()) {
-        out = s.record[size_t(field - 1)];
-        return true;
-    }
-    out = Value::emptyOf(f.type, f.len);
+    out = fieldValue(s, field);
     return true;
 }
 

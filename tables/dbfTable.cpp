@@ -156,19 +156,21 @@ Status DbfTable::readRaw(uint32_t recno, std::string* raw) {
     return Status::OK();
 }
 
+Status DbfTable::decodeRaw(uint32_t recno, std::string_view raw, size_t field, Value* out) {
+    const FieldDescriptor& f = layout_.fields.at(field);
+    Status s = decodeField(f, raw.substr(f.offset, f.len), out);
+    if (s.ok() || s.code() == Status::Code::IOError) return s;
+    return error(Status::Corruption("record " + std::to_string(recno) + " " + s.message()));
+}
+
 Status DbfTable::read(uint32_t recno, std::vector<Value>* values, bool* deleted) {
     std::string raw;
     Status s = readRaw(recno, &raw);
     if (!s.ok()) return s;
-    values->clear();
-    values->reserve(layout_.fields.size());
-    for (const FieldDescriptor& f : layout_.fields) {
-        Value v;
-        s = decodeField(f, std::string_view(raw).substr(f.offset, f.len), &v);
-        if (s.code() == Status::Code::IOError) return s;
-        if (!s.ok())
-            return error(Status::Corruption("record " + std::to_string(recno) + " " + s.message()));
-        values->push_back(std::move(v));
+    values->assign(layout_.fields.size(), Value());
+    for (size_t i = 0; i < layout_.fields.size(); ++i) {
+        s = decodeRaw(recno, raw, i, &(*values)[i]);
+        if (!s.ok()) return s;
     }
     if (deleted) *deleted = raw[0] == '*';
     return Status::OK();

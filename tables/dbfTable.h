@@ -42,6 +42,10 @@ class DbfTable {
     Structure structure() const;
 
     Status read(uint32_t recno, std::vector<Value>* values, bool* deleted);
+    // The raw bytes of an existing record (byte 0 is the deletion mark), and one field
+    // (0-based) decoded from them: for readers that need only some fields.
+    Status readRaw(uint32_t recno, std::string* raw);
+    Status decodeRaw(uint32_t recno, std::string_view raw, size_t field, Value* out);
     // Writes every field of record `recno` (NIL leaves a field as it is).
     Status write(uint32_t recno, const std::vector<Value>& values);
     // Adds a record after the last one; NIL fields are left empty.
@@ -58,8 +62,6 @@ class DbfTable {
     DbfTable() = default;
     Status error(Status s) const;
     Status checkRecno(uint32_t recno) const;
-    // The raw bytes of an existing record.
-    Status readRaw(uint32_t recno, std::string* raw);
     uint64_t recordOffset(uint32_t recno) const {
         return layout_.header.headerLength + uint64_t(recno - 1) * layout_.header.recordLength;
     }
