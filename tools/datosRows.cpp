@@ -242,7 +242,10 @@ Row Padron::next() {
     char sexo = rng_.perMil(520) ? 'M' : 'H';
     auto given = sexo == 'M' ? nombresMujer() : nombresHombre();
     std::string nombre(rng_.pick(given));
-    if (rng_.perMil(300)) nombre = join(nombre, rng_.pick(given));
+    if (rng_.perMil(300)) {
+        std::string_view second = rng_.pick(given);
+        if (second != nombre) nombre = join(nombre, second);
+    }
     std::string paterno(rng_.pickFrequent(apellidos()));
     std::string materno(rng_.pickFrequent(apellidos()));
     // Voters are 18 (6,576 days at least) to about 90 years old on the cut-off day.
