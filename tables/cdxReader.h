@@ -6,6 +6,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "cdxFormat.h"
@@ -27,7 +28,8 @@ struct TagInfo {
     bool unique() const { return (options & kOptUnique) != 0; }
 };
 
-// An open .cdx file and its tags.
+// An open .cdx file and its tags. The reader keeps the pages it has read: it sees the file
+// as it was when opened, so whoever changes the file opens a new reader afterwards.
 class CdxReader {
   public:
     // Reads the file header, the tag directory and every tag header.
@@ -58,6 +60,8 @@ class CdxReader {
     Status readTagHeader(const std::string& name, uint32_t offset, TagInfo* tag) const;
     std::unique_ptr<File> file_;
     uint64_t size_ = 0;
+    static constexpr size_t kCachedPages = 8192;
+    mutable std::unordered_map<uint32_t, std::string> pages_;
     CdxHeader header_;
     TagInfo directory_;
     std::vector<TagInfo> tags_;

@@ -74,6 +74,45 @@ bool probeKey(DbfCdxArea& s, DiskTag& t) {
     return true;
 }
 
+// Sorts keys in tag order (then by record number) through their first eight bytes, which
+// settle most comparisons without touching the keys themselves.
+void sortKeys(std::vector<cdx::CdxLeaf::Entry>* keys, uint32_t len, bool descending) {
+    struct Item {
+        uint64_t prefix;
+        uint32_t at;
+    };
+    std::vector<Item> items(keys->size());
+    for (size_t i = 0; i < keys->size(); ++i) {
+        const std::string& k = (*keys)[i].key;
+        uint64_t p = 0;
+        for (size_t b = 0; b < 8; ++b) p = p << 8 | (b < k.size() ? uint8_t(k[b]) : 0);
+        items[i] = {descending ? ~p : p, uint32_t(i)};
+    }
+    const auto& e = *keys;
+    std::sort(items.begin(), items.end(), [&](const Item& a, const Item& b) {
+        if (a.prefix != b.prefix) return a.prefix < b.prefix;
+        if (len > 8) {
+            int c = std::memcmp(e[a.at].key.data() + 8, e[b.at].key.data() + 8, len - 8);
+            if (c != 0) return descending ? c > 0 : c < 0;
+        }
+        return e[a.at].recno < e[b.at].recno;
+    });
+    std::vector<cdx::CdxLeaf::Entry> sorted;
+    sorted.reserve(keys->size());
+    for (const Item& it : items) sorted.push_back(std::move((*keys)[it.at]));
+    keys->swap(sorted);
+}
+
+// Reads records in blocks while a tag is built, in areas that nobody else changes.
+class ReadAhead {
+  public:
+    explicit ReadAhead(DbfCdxArea& s) : s_(s) { s.table->setReadAhead(!s.shared); }
+    ~ReadAhead() { s_.table->setReadAhead(false); }
+
+  private:
+    DbfCdxArea& s_;
+};
+
 // The sorted keys of one tag over the records its condition selects.
 bool collectKeys(DbfCdxArea& s, const TagDef& def, cdx::CdxTagSpec* spec) {
     DiskTag t;
@@ -88,6 +127,7 @@ bool collectKeys(DbfCdxArea& s, const TagDef& def, cdx::CdxTagSpec* spec) {
     keys.clear();
     keys.reserve(size_t(c && c->next > 0 ? std::min(c->next, s.count()) : s.count()));
     long done = 0;
+    ReadAhead ahead(s);
     for (; !s.atEnd(); goToRecord(s, s.recNo + 1 > s.count() ? 0 : s.recNo + 1)) {
         if (c && c->next > 0 && done >= c->next) break;
         if (c && c->evalBlock && c->evalStep > 0 && done % c->evalStep == 0 &&
@@ -99,13 +139,7 @@ bool collectKeys(DbfCdxArea& s, const TagDef& def, cdx::CdxTagSpec* spec) {
         if (key) keys.push_back({std::move(*key), uint32_t(s.recNo)});
         ++done;
     }
-    uint32_t len = t.info.keyLength;
-    bool desc = def.descending;
-    std::sort(keys.begin(), keys.end(), [len, desc](const auto& a, const auto& b) {
-        int c = std::memcmp(a.key.data(), b.key.data(), len);
-        if (c != 0) return desc ? c > 0 : c < 0;
-        return a.recno < b.recno;
-    });
+    sortKeys(&keys, t.info.keyLength, def.descending);
     if (def.unique) {
         // The first record of each key.
         keys.erase(std::unique(keys.begin(), keys.end(),
@@ -115,10 +149,10 @@ bool collectKeys(DbfCdxArea& s, const TagDef& def, cdx::CdxTagSpec* spec) {
     spec->name = def.name;
     spec->keyExpr = def.keyText;
     spec->forExpr = def.forText;
-    spec->keyLength = len;
+    spec->keyLength = t.info.keyLength;
     spec->binary = t.info.fill == '\0';
     spec->unique = def.unique;
-    spec->descending = desc;
+    spec->descending = def.descending;
     return true;
 }
 

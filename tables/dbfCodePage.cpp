@@ -125,10 +125,21 @@ const CodePage* CodePage::byNumber(int number) {
     }
 }
 
+namespace {
+// Length of the leading run of 7-bit bytes, which every code page and UTF-8 share.
+size_t asciiRun(std::string_view s) {
+    size_t n = 0;
+    while (n < s.size() && uint8_t(s[n]) < 0x80) ++n;
+    return n;
+}
+}  // namespace
+
 std::string CodePage::toUtf8(std::string_view bytes) const {
-    std::string out;
-    out.reserve(bytes.size());
-    for (char ch : bytes) {
+    size_t plain = asciiRun(bytes);
+    std::string out(bytes.substr(0, plain));
+    if (plain == bytes.size()) return out;
+    out.reserve(bytes.size() + 8);
+    for (char ch : bytes.substr(plain)) {
         uint8_t b = uint8_t(ch);
         appendUtf8(&out, b < 0x80 ? b : high_[b - 0x80]);
     }
@@ -136,9 +147,9 @@ std::string CodePage::toUtf8(std::string_view bytes) const {
 }
 
 Status CodePage::fromUtf8(std::string_view text, std::string* out) const {
-    out->clear();
-    out->reserve(text.size());
-    size_t i = 0;
+    size_t i = asciiRun(text);
+    out->assign(text.substr(0, i));
+    if (i == text.size()) return Status::OK();
     while (i < text.size()) {
         uint32_t cp = 0;
         if (!nextCodePoint(text, &i, &cp))

@@ -146,9 +146,31 @@ Status DbfTable::checkRecno(uint32_t recno) const {
     return Status::OK();
 }
 
+void DbfTable::setReadAhead(bool on) {
+    readAhead_ = on;
+    aheadCount_ = 0;
+    if (!on) std::string().swap(aheadBytes_);
+}
+
 Status DbfTable::readRaw(uint32_t recno, std::string* raw) {
     Status s = checkRecno(recno);
     if (!s.ok()) return s;
+    uint32_t len = layout_.header.recordLength;
+    if (readAhead_) {
+        if (recno < aheadFirst_ || recno >= aheadFirst_ + aheadCount_) {
+            constexpr uint32_t kAheadBytes = 256 * 1024;
+            uint32_t count = std::min(std::max(1u, kAheadBytes / len), layout_.header.recordCount - recno + 1);
+            aheadCount_ = 0;
+            s = file_->read(recordOffset(recno), size_t(count) * len, &aheadBytes_);
+            if (!s.ok()) return s;
+            aheadFirst_ = recno;
+            aheadCount_ = uint32_t(aheadBytes_.size() / len);
+        }
+        if (recno < aheadFirst_ + aheadCount_) {
+            raw->assign(aheadBytes_, size_t(recno - aheadFirst_) * len, len);
+            return Status::OK();
+        }
+    }
     s = file_->read(recordOffset(recno), layout_.header.recordLength, raw);
     if (!s.ok()) return s;
     if (raw->size() != layout_.header.recordLength)
@@ -392,6 +414,7 @@ Status DbfTable::encodeRecord(const std::vector<Value>& values, std::string* raw
 }
 
 Status DbfTable::write(uint32_t recno, const std::vector<Value>& values) {
+    aheadCount_ = 0;  // records read ahead may change
     std::string raw;
     Status s = readRaw(recno, &raw);
     if (!s.ok()) return s;
@@ -401,6 +424,7 @@ Status DbfTable::write(uint32_t recno, const std::vector<Value>& values) {
 }
 
 Status DbfTable::append(const std::vector<Value>& values, uint32_t* recno) {
+    aheadCount_ = 0;  // records read ahead may change
     if (layout_.header.recordCount == 0xFFFFFFFFu)
         return error(Status::InvalidArgument("table is full"));
     std::string raw(layout_.header.recordLength, ' ');
@@ -421,6 +445,7 @@ Status DbfTable::append(const std::vector<Value>& values, uint32_t* recno) {
 }
 
 Status DbfTable::setDeleted(uint32_t recno, bool deleted) {
+    aheadCount_ = 0;  // records read ahead may change
     Status s = checkRecno(recno);
     if (!s.ok()) return s;
     return file_->write(recordOffset(recno), deleted ? "*" : " ");

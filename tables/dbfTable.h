@@ -45,6 +45,9 @@ class DbfTable {
     // The raw bytes of an existing record (byte 0 is the deletion mark), and one field
     // (0-based) decoded from them: for readers that need only some fields.
     Status readRaw(uint32_t recno, std::string* raw);
+    // While on, a record read fetches the records after it too, and later reads of those
+    // come from memory: for a scan of a table that nobody else changes meanwhile.
+    void setReadAhead(bool on);
     Status decodeRaw(uint32_t recno, std::string_view raw, size_t field, Value* out);
     // Writes every field of record `recno` (NIL leaves a field as it is).
     Status write(uint32_t recno, const std::vector<Value>& values);
@@ -81,6 +84,9 @@ class DbfTable {
     DbfLayout layout_;
     const CodePage* codePage_ = nullptr;
     Options options_;
+    bool readAhead_ = false;
+    uint32_t aheadFirst_ = 0, aheadCount_ = 0;  // records held in aheadBytes_
+    std::string aheadBytes_;
 };
 
 }  // namespace dbf
