@@ -192,9 +192,10 @@ uint64_t maskOf(int bits) {
 }
 }  // namespace
 
-size_t CdxLeaf::storedBytes(const Entry* prev, const Entry& e, uint32_t keyLength, int trailFill) {
-    size_t trail = trailOf(e.key, trailFill);
-    size_t dup = prev ? dupOf(prev->key, e.key, trail, trailFill) : 0;
+size_t CdxLeaf::storedBytes(const std::string_view* prev, std::string_view key, uint32_t keyLength,
+                            int trailFill) {
+    size_t trail = trailOf(key, trailFill);
+    size_t dup = prev ? dupOf(*prev, key, trail, trailFill) : 0;
     return keyLength - dup - trail;
 }
 
@@ -202,9 +203,11 @@ size_t CdxLeaf::encodedSize(const std::vector<Entry>& entries, size_t begin, siz
                             uint32_t keyLength, int trailFill, uint8_t minEntryBytes) {
     uint32_t maxRecno = 0;
     size_t stored = 0;
+    std::string_view prev;
     for (size_t i = begin; i < end; ++i) {
         maxRecno = std::max(maxRecno, entries[i].recno);
-        stored += storedBytes(i == begin ? nullptr : &entries[i - 1], entries[i], keyLength, trailFill);
+        stored += storedBytes(i == begin ? nullptr : &prev, entries[i].key, keyLength, trailFill);
+        prev = entries[i].key;
     }
     LeafLayout l = LeafLayout::forNode(keyLength, maxRecno, minEntryBytes);
     return stored + (end - begin) * l.entryBytes;
@@ -212,24 +215,34 @@ size_t CdxLeaf::encodedSize(const std::vector<Entry>& entries, size_t begin, siz
 
 Status CdxLeaf::encodeTo(uint32_t keyLength, int trailFill, uint8_t minEntryBytes,
                          std::string* out) const {
+    std::vector<KeyView> keys;
+    keys.reserve(entries.size());
+    for (const Entry& e : entries) keys.push_back({e.key, e.recno});
+    return encodeKeys(keys, links, keyLength, trailFill, minEntryBytes, out);
+}
+
+Status CdxLeaf::encodeKeys(std::span<const KeyView> keys, const NodeLinks& links, uint32_t keyLength,
+                           int trailFill, uint8_t minEntryBytes, std::string* out) {
     uint32_t maxRecno = 0;
-    for (const Entry& x : entries) {
+    size_t used = 0;
+    for (size_t i = 0; i < keys.size(); ++i) {
+        const KeyView& x = keys[i];
         if (x.key.size() != keyLength) {
             return Status::InvalidArgument("leaf key of " + std::to_string(x.key.size()) +
                                            " bytes for key length " + std::to_string(keyLength));
         }
         maxRecno = std::max(maxRecno, x.recno);
-    }
-    size_t used = encodedSize(entries, 0, entries.size(), keyLength, trailFill, minEntryBytes);
-    if (used > kLeafArea) {
-        return Status::InvalidArgument(std::to_string(entries.size()) +
-                                       " keys do not fit one leaf");
+        used += storedBytes(i == 0 ? nullptr : &keys[i - 1].key, x.key, keyLength, trailFill);
     }
     LeafLayout l = LeafLayout::forNode(keyLength, maxRecno, minEntryBytes);
+    used += keys.size() * l.entryBytes;
+    if (used > kLeafArea) {
+        return Status::InvalidArgument(std::to_string(keys.size()) + " keys do not fit one leaf");
+    }
     size_t at = out->size();
     out->append(kPageSize, '\0');
     char* p = out->data() + at;
-    encodeLinks(links, uint16_t(entries.size()), p);
+    encodeLinks(links, uint16_t(keys.size()), p);
     putLe16(p + 12, uint16_t(kLeafArea - used));
     putLe32(p + 14, uint32_t(maskOf(l.recBits)));
     p[18] = char(maskOf(l.dupBits));
@@ -239,11 +252,11 @@ Status CdxLeaf::encodeTo(uint32_t keyLength, int trailFill, uint8_t minEntryByte
     p[22] = char(l.trailBits);
     p[23] = char(l.entryBytes);
     size_t src = kPageSize;
-    for (size_t i = 0; i < entries.size(); ++i) {
-        const std::string& k = entries[i].key;
+    for (size_t i = 0; i < keys.size(); ++i) {
+        std::string_view k = keys[i].key;
         size_t trail = trailOf(k, trailFill);
-        size_t dup = i == 0 ? 0 : dupOf(entries[i - 1].key, k, trail, trailFill);
-        uint64_t v = uint64_t(entries[i].recno) | (uint64_t(dup) << l.recBits) |
+        size_t dup = i == 0 ? 0 : dupOf(keys[i - 1].key, k, trail, trailFill);
+        uint64_t v = uint64_t(keys[i].recno) | (uint64_t(dup) << l.recBits) |
                      (uint64_t(trail) << (l.recBits + l.dupBits));
         for (int b = 0; b < l.entryBytes; ++b) p[24 + i * l.entryBytes + b] = char(v >> (8 * b));
         size_t stored = keyLength - dup - trail;

@@ -3,6 +3,7 @@
 // every tag, interior nodes with full keys, and leaf nodes with bit-packed, compressed
 // entries. Pure codecs: no file access; callers add the file name and page to errors.
 #include <cstdint>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -106,6 +107,12 @@ struct LeafLayout {
     static LeafLayout forNode(uint32_t keyLength, uint32_t maxRecno, uint8_t minEntryBytes);
 };
 
+// A key and its record number held elsewhere (a writer's packed keys).
+struct KeyView {
+    std::string_view key;
+    uint32_t recno = 0;
+};
+
 // Leaf node: keys with leading-duplicate and trailing-filler compression.
 class CdxLeaf {
   public:
@@ -126,7 +133,11 @@ class CdxLeaf {
                               uint32_t keyLength, int trailFill, uint8_t minEntryBytes);
     // The key bytes one entry stores after `prev` (null for the first entry of a leaf):
     // lets a writer grow a leaf one key at a time.
-    static size_t storedBytes(const Entry* prev, const Entry& e, uint32_t keyLength, int trailFill);
+    static size_t storedBytes(const std::string_view* prev, std::string_view key, uint32_t keyLength,
+                              int trailFill);
+    // Appends the 512-byte leaf page holding `keys`.
+    static Status encodeKeys(std::span<const KeyView> keys, const NodeLinks& links, uint32_t keyLength,
+                             int trailFill, uint8_t minEntryBytes, std::string* out);
     // Appends 512 bytes. trailFill < 0 disables trailing compression (binary keys).
     Status encodeTo(uint32_t keyLength, int trailFill, uint8_t minEntryBytes,
                     std::string* out) const;

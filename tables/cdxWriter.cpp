@@ -16,18 +16,18 @@ struct ChildRef {
 
 // Appends the pages of one tree to `image` (which ends on a page boundary) and gives the
 // root offset.
-Status buildTree(const std::vector<CdxLeaf::Entry>& keys, uint32_t keyLength, int trailFill,
+Status buildTree(std::span<const KeyView> keys, uint32_t keyLength, int trailFill,
                  uint8_t minEntryBytes, std::string* image, uint32_t* root) {
     // Group the keys into leaves, each as full as the key area allows.
     std::vector<std::pair<size_t, size_t>> groups;
     for (size_t begin = 0; begin < keys.size();) {
         // The leaf's size as CdxLeaf::encodedSize counts it, grown one key at a time.
         uint32_t maxRecno = keys[begin].recno;
-        size_t stored = CdxLeaf::storedBytes(nullptr, keys[begin], keyLength, trailFill);
+        size_t stored = CdxLeaf::storedBytes(nullptr, keys[begin].key, keyLength, trailFill);
         size_t end = begin + 1;
         for (; end < keys.size(); ++end) {
             uint32_t m = std::max(maxRecno, keys[end].recno);
-            size_t st = stored + CdxLeaf::storedBytes(&keys[end - 1], keys[end], keyLength, trailFill);
+            size_t st = stored + CdxLeaf::storedBytes(&keys[end - 1].key, keys[end].key, keyLength, trailFill);
             size_t entryBytes = LeafLayout::forNode(keyLength, m, minEntryBytes).entryBytes;
             if (st + (end + 1 - begin) * entryBytes > kLeafArea) break;
             maxRecno = m;
@@ -43,16 +43,16 @@ Status buildTree(const std::vector<CdxLeaf::Entry>& keys, uint32_t keyLength, in
     uint32_t base = uint32_t(image->size());
     std::vector<ChildRef> level;
     for (size_t g = 0; g < groups.size(); ++g) {
-        CdxLeaf leaf;
-        leaf.links.attributes = kAttrLeaf | (groups.size() == 1 ? kAttrRoot : 0);
-        leaf.links.left = g == 0 ? kNoPage : base + uint32_t(g - 1) * kPageSize;
-        leaf.links.right = g + 1 == groups.size() ? kNoPage : base + uint32_t(g + 1) * kPageSize;
-        leaf.entries.assign(keys.begin() + groups[g].first, keys.begin() + groups[g].second);
+        NodeLinks links;
+        links.attributes = kAttrLeaf | (groups.size() == 1 ? kAttrRoot : 0);
+        links.left = g == 0 ? kNoPage : base + uint32_t(g - 1) * kPageSize;
+        links.right = g + 1 == groups.size() ? kNoPage : base + uint32_t(g + 1) * kPageSize;
+        auto leafKeys = keys.subspan(groups[g].first, groups[g].second - groups[g].first);
         uint32_t at = uint32_t(image->size());
-        Status s = leaf.encodeTo(keyLength, trailFill, minEntryBytes, image);
+        Status s = CdxLeaf::encodeKeys(leafKeys, links, keyLength, trailFill, minEntryBytes, image);
         if (!s.ok()) return s;
-        if (!leaf.entries.empty()) {
-            level.push_back({leaf.entries.back().key, leaf.entries.back().recno, at});
+        if (!leafKeys.empty()) {
+            level.push_back({std::string(leafKeys.back().key), leafKeys.back().recno, at});
         }
     }
     if (groups.size() == 1) {
@@ -86,6 +86,14 @@ Status buildTree(const std::vector<CdxLeaf::Entry>& keys, uint32_t keyLength, in
     }
 }
 
+// The tag's keys as views: its own views, or views of its entries kept in `own`.
+std::span<const KeyView> viewsOf(const CdxTagSpec& t, std::vector<KeyView>* own) {
+    if (!t.views.empty() || t.keys.empty()) return t.views;
+    own->reserve(t.keys.size());
+    for (const CdxLeaf::Entry& e : t.keys) own->push_back({e.key, e.recno});
+    return *own;
+}
+
 Status checkTag(const CdxTagSpec& t, std::string* upperName) {
     std::string n = t.name;
     for (char& c : n) {
@@ -99,8 +107,10 @@ Status checkTag(const CdxTagSpec& t, std::string* upperName) {
     if (t.keyLength == 0 || t.keyLength > kMaxKeyLength) {
         return Status::InvalidArgument("tag " + n + ": key length " + std::to_string(t.keyLength));
     }
-    for (size_t i = 0; i < t.keys.size(); ++i) {
-        const CdxLeaf::Entry& e = t.keys[i];
+    std::vector<KeyView> own;
+    std::span<const KeyView> keys = viewsOf(t, &own);
+    for (size_t i = 0; i < keys.size(); ++i) {
+        const KeyView& e = keys[i];
         std::string where = "tag " + n + ": key " + std::to_string(i);
         if (e.key.size() != t.keyLength) {
             return Status::InvalidArgument(where + " has " + std::to_string(e.key.size()) +
@@ -108,7 +118,7 @@ Status checkTag(const CdxTagSpec& t, std::string* upperName) {
         }
         if (e.recno == 0) return Status::InvalidArgument(where + " has record number 0");
         if (i == 0) continue;
-        const CdxLeaf::Entry& p = t.keys[i - 1];
+        const KeyView& p = keys[i - 1];
         int c = std::memcmp(p.key.data(), e.key.data(), t.keyLength);
         if (t.descending) c = -c;
         if (c > 0 || (c == 0 && p.recno >= e.recno)) {
@@ -125,8 +135,9 @@ Status tagImage(const CdxTagSpec& t, const std::string& name, const CdxWriteOpti
                 std::string* img) {
     img->assign(kHeaderSize, '\0');
     uint32_t root = 0;
-    Status s = buildTree(t.keys, t.keyLength, t.binary ? -1 : kCharFill, options.minEntryBytes, img,
-                         &root);
+    std::vector<KeyView> own;
+    Status s = buildTree(viewsOf(t, &own), t.keyLength, t.binary ? -1 : kCharFill,
+                         options.minEntryBytes, img, &root);
     if (!s.ok()) return s;
     CdxHeader h;
     h.root = root;
@@ -201,8 +212,10 @@ Status buildCdx(const std::vector<CdxTagSpec>& tags, const CdxWriteOptions& opti
         }
         std::sort(entries.begin(), entries.end(),
                   [](const auto& a, const auto& b) { return a.key < b.key; });
+        std::vector<KeyView> views;
+        for (const CdxLeaf::Entry& e : entries) views.push_back({e.key, e.recno});
         dir.assign(kHeaderSize, '\0');
-        Status s = buildTree(entries, kDirectoryKeyLength, kCharFill, options.minEntryBytes, &dir,
+        Status s = buildTree(views, kDirectoryKeyLength, kCharFill, options.minEntryBytes, &dir,
                              &dirRoot);
         if (!s.ok()) return s;
         uint32_t pages = uint32_t(dir.size() - kHeaderSize) / kPageSize;

@@ -24,6 +24,9 @@ struct CdxTagSpec {
     bool binary = false;  // numeric/date keys: stored without trailing compression
     bool unique = false;
     bool descending = false;
+    // Or, when not empty (then `keys` is not read), the same as views of keys the caller
+    // holds: saves a string per key for big tags.
+    std::vector<KeyView> views;
 };
 
 struct CdxWriteOptions {

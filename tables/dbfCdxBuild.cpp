@@ -74,33 +74,43 @@ bool probeKey(DbfCdxArea& s, DiskTag& t) {
     return true;
 }
 
-// Sorts keys in tag order (then by record number) through their first eight bytes, which
-// settle most comparisons without touching the keys themselves.
-void sortKeys(std::vector<cdx::CdxLeaf::Entry>* keys, uint32_t len, bool descending) {
+// The keys of a tag being built: packed one after another in one buffer, with their record
+// numbers, and the views in tag order that the writer reads.
+struct BuiltKeys {
+    std::string packed;
+    std::vector<uint32_t> recnos;
+    std::vector<cdx::KeyView> sorted;
+};
+
+// Sorts packed keys in tag order (then by record number) through their first sixteen
+// bytes, which settle most comparisons without touching the keys themselves.
+void sortKeys(BuiltKeys* b, uint32_t len, bool descending) {
     struct Item {
-        uint64_t prefix;
+        uint64_t hi, lo;
         uint32_t at;
     };
-    std::vector<Item> items(keys->size());
-    for (size_t i = 0; i < keys->size(); ++i) {
-        const std::string& k = (*keys)[i].key;
-        uint64_t p = 0;
-        for (size_t b = 0; b < 8; ++b) p = p << 8 | (b < k.size() ? uint8_t(k[b]) : 0);
-        items[i] = {descending ? ~p : p, uint32_t(i)};
+    size_t n = b->recnos.size();
+    std::vector<Item> items(n);
+    for (size_t i = 0; i < n; ++i) {
+        const char* k = b->packed.data() + i * len;
+        uint64_t part[2] = {0, 0};
+        for (size_t x = 0; x < 16; ++x) part[x / 8] = part[x / 8] << 8 | (x < len ? uint8_t(k[x]) : 0);
+        items[i] = descending ? Item{~part[0], ~part[1], uint32_t(i)} : Item{part[0], part[1], uint32_t(i)};
     }
-    const auto& e = *keys;
-    std::sort(items.begin(), items.end(), [&](const Item& a, const Item& b) {
-        if (a.prefix != b.prefix) return a.prefix < b.prefix;
-        if (len > 8) {
-            int c = std::memcmp(e[a.at].key.data() + 8, e[b.at].key.data() + 8, len - 8);
+    const char* keys = b->packed.data();
+    std::sort(items.begin(), items.end(), [&](const Item& x, const Item& y) {
+        if (x.hi != y.hi) return x.hi < y.hi;
+        if (x.lo != y.lo) return x.lo < y.lo;
+        if (len > 16) {
+            int c = std::memcmp(keys + size_t(x.at) * len + 16, keys + size_t(y.at) * len + 16, len - 16);
             if (c != 0) return descending ? c > 0 : c < 0;
         }
-        return e[a.at].recno < e[b.at].recno;
+        return b->recnos[x.at] < b->recnos[y.at];
     });
-    std::vector<cdx::CdxLeaf::Entry> sorted;
-    sorted.reserve(keys->size());
-    for (const Item& it : items) sorted.push_back(std::move((*keys)[it.at]));
-    keys->swap(sorted);
+    b->sorted.clear();
+    b->sorted.reserve(n);
+    for (const Item& it : items)
+        b->sorted.push_back({std::string_view(keys + size_t(it.at) * len, len), b->recnos[it.at]});
 }
 
 // Reads records in blocks while a tag is built, in areas that nobody else changes.
@@ -113,8 +123,9 @@ class ReadAhead {
     DbfCdxArea& s_;
 };
 
-// The sorted keys of one tag over the records its condition selects.
-bool collectKeys(DbfCdxArea& s, const TagDef& def, cdx::CdxTagSpec* spec) {
+// The sorted keys of one tag over the records its condition selects; the spec's views point
+// into `built`.
+bool collectKeys(DbfCdxArea& s, const TagDef& def, BuiltKeys* built, cdx::CdxTagSpec* spec) {
     DiskTag t;
     t.keyBlock = def.keyBlock;
     t.forBlock = def.forBlock;
@@ -123,9 +134,9 @@ bool collectKeys(DbfCdxArea& s, const TagDef& def, cdx::CdxTagSpec* spec) {
     if (c && (c->whileBlock || c->next > 0) && c->startRecord > 0) rec = c->startRecord;
     goToRecord(s, rec);
     if (!probeKey(s, t)) return false;
-    std::vector<cdx::CdxLeaf::Entry>& keys = spec->keys;
-    keys.clear();
-    keys.reserve(size_t(c && c->next > 0 ? std::min(c->next, s.count()) : s.count()));
+    size_t expected = size_t(c && c->next > 0 ? std::min(c->next, s.count()) : s.count());
+    built->packed.reserve(expected * t.info.keyLength);
+    built->recnos.reserve(expected);
     long done = 0;
     ReadAhead ahead(s);
     for (; !s.atEnd(); goToRecord(s, s.recNo + 1 > s.count() ? 0 : s.recNo + 1)) {
@@ -136,16 +147,21 @@ bool collectKeys(DbfCdxArea& s, const TagDef& def, cdx::CdxTagSpec* spec) {
         if (c && c->whileBlock && !c->whileBlock().logical()) break;
         std::optional<std::string> key;
         if (!tagKey(s, t, &key)) return false;
-        if (key) keys.push_back({std::move(*key), uint32_t(s.recNo)});
+        if (key) {
+            built->packed += *key;
+            built->recnos.push_back(uint32_t(s.recNo));
+        }
         ++done;
     }
-    sortKeys(&keys, t.info.keyLength, def.descending);
+    sortKeys(built, t.info.keyLength, def.descending);
+    std::vector<cdx::KeyView>& keys = built->sorted;
     if (def.unique) {
         // The first record of each key.
         keys.erase(std::unique(keys.begin(), keys.end(),
                                [](const auto& a, const auto& b) { return a.key == b.key; }),
                    keys.end());
     }
+    spec->views = std::move(keys);
     spec->name = def.name;
     spec->keyExpr = def.keyText;
     spec->forExpr = def.forText;
@@ -184,7 +200,8 @@ bool appendTag(DbfCdxArea& s, const cdx::CdxTagSpec& spec) {
 bool writeTags(DbfCdxArea& s, const std::string& path, const std::vector<TagDef>& defs) {
     for (size_t i = 0; i < defs.size(); ++i) {
         cdx::CdxTagSpec spec;
-        if (!collectKeys(s, defs[i], &spec)) return false;
+        BuiltKeys built;
+        if (!collectKeys(s, defs[i], &built, &spec)) return false;
         if (i > 0) {
             if (!appendTag(s, spec) || !reloadTags(s)) return false;
             continue;
@@ -262,7 +279,8 @@ bool createTag(DbfCdxArea& s, const OrderCreateInfo& info) {
     } else if (std::none_of(s.index->tags.begin(), s.index->tags.end(),
                             [&](const DiskTag& t) { return t.info.name == name; })) {
         cdx::CdxTagSpec spec;
-        ok = collectKeys(s, def, &spec) && appendTag(s, spec) && reloadTags(s);
+        BuiltKeys built;
+        ok = collectKeys(s, def, &built, &spec) && appendTag(s, spec) && reloadTags(s);
     } else {
         std::vector<TagDef> defs;
         for (const DiskTag& t : s.index->tags)
