@@ -1,0 +1,118 @@
+// Top-level windows and menus: the close query, the resize handler with its size types,
+// the client control, menu bars and pop-ups defined with callbacks, item states.
+#include <gtest/gtest.h>
+
+#include "Bitmap.h"
+#include "GuiHarness.h"
+#include "Menu.h"
+#include "TopWindow.h"
+
+namespace {
+
+class Windows : public ::testing::Test {
+protected:
+    void TearDown() override { EXPECT_TRUE(harness.unexpected().empty()); }
+    GuiHarness harness;
+};
+
+TEST_F(Windows, CloseQueryDecidesWhetherTheWindowCloses) {
+    TWindow w(WindowOptions{.title = " Urnalia"});
+    bool allow = false;
+    int asked = 0;
+    w.bValid = [&](TWindow&) {
+        ++asked;
+        return allow;
+    };
+    w.activate();
+    EXPECT_FALSE(w.end());
+    EXPECT_TRUE(w.visible());
+    allow = true;
+    EXPECT_TRUE(w.end());
+    EXPECT_FALSE(w.visible());
+    EXPECT_EQ(asked, 2);
+}
+
+TEST_F(Windows, ResizeHandlerGetsSizeTypesAndTheClientFollows) {
+    TWindow w(WindowOptions{.title = "w", .width = 300, .height = 200});
+    std::vector<int> types;
+    w.bResized = [&](TWindow&, int type, int, int) { types.push_back(type); };
+    TBitmap* logo = w.add<TBitmap>(BitmapOptions{.rect = {1, 1, 0, 0}});
+    logo->setPicture(Picture(20, 10, colors::blue));
+    EXPECT_EQ(logo->pixelRect(), (Rect{1, 1, 20, 10}));  // sized to its picture
+    w.activate(TWindow::Show::Maximized);
+    EXPECT_TRUE(w.maximized());
+    w.minimize();
+    EXPECT_TRUE(w.minimized());
+    w.restore();
+    EXPECT_FALSE(w.minimized());
+    EXPECT_TRUE(w.visible());
+    ASSERT_FALSE(types.empty());
+    EXPECT_NE(std::find(types.begin(), types.end(), 2), types.end());
+    EXPECT_NE(std::find(types.begin(), types.end(), 1), types.end());
+
+    w.setClient(logo);
+    w.setSize(400, 250);
+    EXPECT_EQ(logo->pixelRect().width, w.width());
+    EXPECT_EQ(logo->pixelRect().height, w.height());
+    w.setIcon(TIcon(Picture(32, 32, colors::red)));
+    EXPECT_TRUE(w.icon().valid());
+    w.end();
+}
+
+TEST_F(Windows, MenuBarsAreDefinedWithCallbacksThatSeeTheMenuBeingBuilt) {
+    std::vector<std::string> ran;
+    auto callerItems = [&] {
+        // Called from inside the definition: adds to the menu under construction.
+        ASSERT_NE(TMenu::building(), nullptr);
+        TMenu::building()->add("&Conteo P00", [&] { ran.push_back("conteo"); });
+    };
+    auto bar = TMenu::bar([&](TMenu& m) {
+        callerItems();
+        m.addMenu("&Archivo", [&](TMenu& sub) {
+            EXPECT_EQ(TMenu::building(), &sub);
+            sub.add("P&artidos", [&] { ran.push_back("partidos"); });
+            sub.separator();
+            sub.add("&Salir", MenuItemOptions{.action = [&] { ran.push_back("salir"); }, .enabled = false});
+        });
+        m.add("A&cerca de...", MenuItemOptions{.action = [&] { ran.push_back("acerca"); }, .checked = true,
+                                               .image = Picture(16, 16, colors::blue)});
+    });
+    EXPECT_EQ(TMenu::building(), nullptr);
+    ASSERT_EQ(bar->items().size(), 3u);
+    EXPECT_EQ(bar->items()[0]->caption(), "&Conteo P00");
+    EXPECT_EQ(bar->items()[1]->submenu()->items().size(), 3u);
+    EXPECT_TRUE(bar->items()[1]->submenu()->items()[1]->isSeparator());
+
+    bar->find("Partidos")->trigger();
+    bar->find("Salir")->trigger();  // disabled: nothing runs
+    TMenuItem* about = bar->find("Acerca de...");
+    EXPECT_TRUE(about->checked());
+    EXPECT_TRUE(about->hasImage());
+    about->trigger();
+    bar->find("Conteo P00")->trigger();
+    EXPECT_EQ(ran, (std::vector<std::string>{"partidos", "acerca", "conteo"}));
+
+    TWindow w(WindowOptions{.title = "m"});
+    TMenu* raw = bar.get();
+    w.setMenu(std::move(bar));
+    EXPECT_EQ(w.menu(), raw);
+}
+
+TEST_F(Windows, PopUpMenusRunTheChosenItem) {
+    std::string chosen;
+    auto menu = TMenu::popup([&](TMenu& m) {
+        m.add("&Archivo", [&] { chosen = "archivo"; });
+        m.separator();
+        m.add("&Salir", [&] { chosen = "salir"; });
+    });
+    EXPECT_TRUE(menu->isPopup());
+    harness.onNextModal([](WindowView& v) {
+        EXPECT_EQ(v.menuItems(), (std::vector<std::string>{"&Archivo", "-", "&Salir"}));
+        EXPECT_TRUE(v.choose("Salir"));
+    });
+    menu->activate(10, 10);
+    EXPECT_EQ(chosen, "salir");
+    EXPECT_EQ(harness.pending(), 0u);
+}
+
+}  // namespace
