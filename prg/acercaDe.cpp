@@ -77,6 +77,8 @@ acercaDeClass::acercaDeClass(const Picture& picture, const Texts& t)
     oPagina->setOnLeftClick([](int, int) { OpenUrl(kMakerWeb); });
 }
 
+void forgetAcercaDeSettings() { remembered() = Remembered(); }
+
 std::unique_ptr<acercaDeClass> ACERCADE(const AcercaDeArgs& args) {
     registerEmbeddedResources();
     remember(args);

@@ -57,3 +57,6 @@ struct AcercaDeArgs {
 // The about box, shown. The menu's box has ended when this returns; the splash is still
 // open: clear its bValid and end() it when the program has started.
 std::unique_ptr<acercaDeClass> ACERCADE(const AcercaDeArgs& args = {});
+
+// Forgets the remembered texts and settings (tests start from a fresh process's state).
+void forgetAcercaDeSettings();
