@@ -68,11 +68,15 @@ acercaDeClass::acercaDeClass(const Picture& picture, const Texts& t)
     oLinea4 = line(h / 4 + 8, t.lines[3], TextAlign::Center);
     oCopyRigth = line(h / 2 - 24, t.makerLine, TextAlign::Center);
     oCopyRigth->setFont(makerFont_);
+    // The right-aligned addresses keep clear of the picture's frame.
+    constexpr int kFrameMargin = 6;
     if (t.showMail) {
         oCorreo = line(h / 2 - 16, kMakerMail, TextAlign::Right);
+        oCorreo->setMargin(kFrameMargin);
         oCorreo->setOnRightClick([](int, int) { OpenUrl(std::string("mailto:") + kMakerMail); });
     }
     oPagina = line(h / 2 - 8, kMakerWeb, TextAlign::Right);
+    oPagina->setMargin(kFrameMargin);
     oPagina->setColors(16711680, 16777215);
     oPagina->setOnLeftClick([](int, int) { OpenUrl(kMakerWeb); });
 }

@@ -48,10 +48,10 @@ TBitmap::TBitmap(TWindowBase& parent, BitmapOptions o)
     : TControl(parent, o.id, o.rect, pictureImpl(parent, o.border)), stretch_(o.stretch), asked_(o.rect) {
     static_cast<PictureWidget*>(impl_->widget.data())->owner = this;
     if (!o.resource.empty()) loadResource(o.resource);
-    else if (!o.bytes.empty()) loadFromString(o.bytes);
+    else if (!o.bytes.empty()) LoadFromString(o.bytes);
 }
 
-bool TBitmap::loadFromString(const std::string& bmpBytes) {
+bool TBitmap::LoadFromString(const std::string& bmpBytes) {
     Picture p = pictureFromBmp(std::span(reinterpret_cast<const uint8_t*>(bmpBytes.data()), bmpBytes.size()),
                                "bitmap bytes");
     if (p.empty()) return false;

@@ -24,7 +24,7 @@ public:
     TBitmap(TWindowBase& parent, BitmapOptions options);
 
     // Replace the picture; false (and the old picture kept) when the bytes or name are bad.
-    bool loadFromString(const std::string& bmpBytes);
+    bool LoadFromString(const std::string& bmpBytes);
     bool loadResource(const std::string& name);
     void setPicture(const Picture& p);
     const Picture& picture() const { return picture_; }

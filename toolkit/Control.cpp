@@ -88,6 +88,9 @@ void TSay::setAlign(int align) {
     labelOf(*this)->setWordWrap(align & TextAlign::WordBreak);
 }
 
+void TSay::setMargin(int pixels) { labelOf(*this)->setMargin(std::max(pixels, 0)); }
+int TSay::margin() const { return labelOf(*this)->margin(); }
+
 void TSay::setOnLeftClick(std::function<void(int, int)> f) { labelOf(*this)->clicks.left = std::move(f); }
 void TSay::setOnRightClick(std::function<void(int, int)> f) { labelOf(*this)->clicks.right = std::move(f); }
 void TSay::setOnLeftDoubleClick(std::function<void(int, int)> f) {

@@ -79,6 +79,9 @@ public:
     std::string text() const { return caption(); }
     int align() const { return align_; }
     void setAlign(int align);
+    // Blank pixels kept between the text and the label's edges.
+    void setMargin(int pixels);
+    int margin() const;
 
     void setOnLeftClick(std::function<void(int row, int col)> f);
     void setOnRightClick(std::function<void(int row, int col)> f);

@@ -128,10 +128,11 @@ TEST_F(Dialogs, KeysReachTheKeyHandlerFirst) {
         v.key(Key::Escape);
         EXPECT_TRUE(v.visible());
         v.key(Key::Up);
+        v.type("ab");
         dlg.end(2);
     });
     EXPECT_EQ(dlg.activate(), 2);
-    EXPECT_EQ(keys, (std::vector<Key>{Key::Escape, Key::Up}));
+    EXPECT_EQ(keys, (std::vector<Key>{Key::Escape, Key::Up, Key::Other, Key::Other}));
 }
 
 TEST_F(Dialogs, DefaultButtonFocusColoursAndBackgroundPicture) {

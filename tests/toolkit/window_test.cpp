@@ -3,6 +3,9 @@
 #include <gtest/gtest.h>
 
 #include "Bitmap.h"
+#include "Error.h"
+#include "Timer.h"
+#include "bmpCodec.h"
 #include "GuiHarness.h"
 #include "Menu.h"
 #include "TopWindow.h"
@@ -113,6 +116,53 @@ TEST_F(Windows, PopUpMenusRunTheChosenItem) {
     menu->activate(10, 10);
     EXPECT_EQ(chosen, "salir");
     EXPECT_EQ(harness.pending(), 0u);
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(Windows, BitmapsKeepTheirPictureWhenNewBytesAreBad) {
+    std::vector<ErrorRecord> errors;
+    ScopedErrorHandler h([&](const ErrorRecord& r) {
+        errors.push_back(r);
+        return ErrorAction::Default;
+    });
+    TWindow w(WindowOptions{.title = "b", .width = 200, .height = 100});
+    auto good = encodeBmp24(Picture(4, 3, RGB(9, 8, 7)));
+    TBitmap* bmp = w.add<TBitmap>(BitmapOptions{.rect = {0, 0, 40, 30}, .bytes = std::string(good.begin(), good.end())});
+    EXPECT_EQ(bmp->imageWidth(), 4);
+    EXPECT_EQ(bmp->pixelRect().width, 40);  // a given size is kept
+    EXPECT_FALSE(bmp->LoadFromString("BM and nothing else"));
+    EXPECT_EQ(bmp->imageWidth(), 4);
+    EXPECT_EQ(errors.size(), 1u);
+    EXPECT_FALSE(bmp->loadResource("no_such_picture"));
+    EXPECT_EQ(bmp->picture().at(3, 2), RGB(9, 8, 7));
+
+    // Drawn at its own size, or stretched over the control.
+    w.activate();
+    auto view = GuiHarness::window("b");
+    ASSERT_TRUE(view);
+    Picture shot = view->grab();
+    int top = shot.height - w.height();  // below any menu bar
+    EXPECT_EQ(shot.at(2, top + 2), RGB(9, 8, 7));
+    EXPECT_NE(shot.at(20, top + 20), RGB(9, 8, 7));
+    bmp->setStretch(true);
+    shot = view->grab();
+    EXPECT_EQ(shot.at(20, top + 20), RGB(9, 8, 7));
+    w.end();
+}
+
+TEST_F(Windows, WaitClosedReturnsWhenTheWindowHasClosed) {
+    TWindow w(WindowOptions{.title = "espera"});
+    int refused = 0;
+    w.bValid = [&](TWindow&) { return ++refused > 1; };  // the first close is refused
+    w.activate();
+    TTimer closer(1, [&] { w.end(); });
+    closer.activate();
+    w.waitClosed();
+    EXPECT_FALSE(w.visible());
+    EXPECT_EQ(refused, 2);
 }
 
 }  // namespace
