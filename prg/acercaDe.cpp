@@ -72,11 +72,11 @@ acercaDeClass::acercaDeClass(const Picture& picture, const Texts& t)
     constexpr int kFrameMargin = 6;
     if (t.showMail) {
         oCorreo = line(h / 2 - 16, kMakerMail, TextAlign::Right);
-        oCorreo->setMargin(kFrameMargin);
+        oCorreo->setIndent(kFrameMargin);
         oCorreo->setOnRightClick([](int, int) { OpenUrl(std::string("mailto:") + kMakerMail); });
     }
     oPagina = line(h / 2 - 8, kMakerWeb, TextAlign::Right);
-    oPagina->setMargin(kFrameMargin);
+    oPagina->setIndent(kFrameMargin);
     oPagina->setColors(16711680, 16777215);
     oPagina->setOnLeftClick([](int, int) { OpenUrl(kMakerWeb); });
 }

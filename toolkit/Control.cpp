@@ -84,12 +84,17 @@ TSay::TSay(TWindowBase& parent, SayOptions o)
 
 void TSay::setAlign(int align) {
     align_ = align;
+    if (indent_ > 0) setIndent(indent_);
     labelOf(*this)->setAlignment(Qt::Alignment(toQtAlign(align & ~TextAlign::WordBreak)));
     labelOf(*this)->setWordWrap(align & TextAlign::WordBreak);
 }
 
-void TSay::setMargin(int pixels) { labelOf(*this)->setMargin(std::max(pixels, 0)); }
-int TSay::margin() const { return labelOf(*this)->margin(); }
+// Only the aligned side gets the blank, so the text keeps its row.
+void TSay::setIndent(int pixels) {
+    indent_ = std::max(pixels, 0);
+    bool right = align_ & TextAlign::Right;
+    labelOf(*this)->setContentsMargins(right ? 0 : indent_, 0, right ? indent_ : 0, 0);
+}
 
 void TSay::setOnLeftClick(std::function<void(int, int)> f) { labelOf(*this)->clicks.left = std::move(f); }
 void TSay::setOnRightClick(std::function<void(int, int)> f) { labelOf(*this)->clicks.right = std::move(f); }

@@ -79,9 +79,9 @@ public:
     std::string text() const { return caption(); }
     int align() const { return align_; }
     void setAlign(int align);
-    // Blank pixels kept between the text and the label's edges.
-    void setMargin(int pixels);
-    int margin() const;
+    // Blank pixels kept between the text and the edge it is aligned to.
+    void setIndent(int pixels);
+    int indent() const { return indent_; }
 
     void setOnLeftClick(std::function<void(int row, int col)> f);
     void setOnRightClick(std::function<void(int row, int col)> f);
@@ -89,6 +89,7 @@ public:
 
 private:
     int align_;
+    int indent_ = 0;
 };
 
 struct ButtonOptions {
