@@ -37,15 +37,17 @@ Key keyOf(int qtKey) {
     }
 }
 
-// Watches every key event of the application to know which keys are down now.
-class KeyTracker : public QObject {
+// The application object: it sees every event once on its way in, which is where the key
+// state is kept. An event from the platform reaches its window first and is then
+// forwarded to the focused widget; only the delivery to a widget counts.
+class Application : public QApplication {
 public:
-    bool eventFilter(QObject* watched, QEvent* e) override {
-        if (e->type() == QEvent::KeyPress || e->type() == QEvent::KeyRelease) {
+    Application(int& argc, char** argv) : QApplication(argc, argv) {}
+
+    bool notify(QObject* receiver, QEvent* e) override {
+        if ((e->type() == QEvent::KeyPress || e->type() == QEvent::KeyRelease) && receiver->isWidgetType()) {
             auto* k = static_cast<QKeyEvent*>(e);
-            // The same event reaches the filter once per object it travels through.
-            if (!k->isAutoRepeat() && k != last_) {
-                last_ = k;
+            if (!k->isAutoRepeat()) {
                 if (e->type() == QEvent::KeyPress) {
                     down.insert(keyOf(k->key()));
                     ++presses;
@@ -54,16 +56,14 @@ public:
                 }
             }
         }
-        return QObject::eventFilter(watched, e);
+        return QApplication::notify(receiver, e);
     }
+
     std::set<Key> down;
     long presses = 0;
-
-private:
-    const QKeyEvent* last_ = nullptr;
 };
 
-KeyTracker* tracker = nullptr;
+Application* app = nullptr;
 
 }  // namespace
 
@@ -72,9 +72,7 @@ void appEnsure() {
     static int argc = 1;
     static char name[] = "urnalia";
     static char* argv[] = {name, nullptr};
-    new QApplication(argc, argv);  // lives for the whole process
-    tracker = new KeyTracker;
-    qApp->installEventFilter(tracker);
+    app = new Application(argc, argv);  // lives for the whole process
 }
 
 void SysRefresh() {
@@ -146,9 +144,9 @@ bool keyDown(Key k) {
     if (keyboardOverride()) return keyboardOverride()(k);
     if (k == Key::Shift) return QGuiApplication::queryKeyboardModifiers() & Qt::ShiftModifier;
     if (k == Key::Control) return QGuiApplication::queryKeyboardModifiers() & Qt::ControlModifier;
-    return tracker->down.count(k) > 0;
+    return app && app->down.count(k) > 0;
 }
 
-long keyPressCount() { return tracker ? tracker->presses : 0; }
+long keyPressCount() { return app ? app->presses : 0; }
 
 void setKeyboardForTests(std::function<bool(Key)> isDown) { keyboardOverride() = std::move(isDown); }
