@@ -150,6 +150,25 @@ TEST_F(Records, ReintentarWaitsAnotherSpellAndALockFreedMeanwhileIsTaken) {
     EXPECT_LT(clock.now - retryAnsweredAt, 4.0);  // taken at the next attempt, not after the spell
 }
 
+TEST_F(Records, ClosingTheQuestionWithoutChoosingWaitsAnotherSpell) {
+    holdInOtherArea();
+    TestClock clock(1321615800.0, 0.25);
+    std::vector<double> askedAt;
+    harness.onNextModal([](WindowView&) {});
+    harness.onNextModal([&](WindowView& v) {
+        askedAt.push_back(clock.now);
+        v.key(Key::Escape);
+    });
+    harness.onNextModal([&](WindowView& v) {
+        askedAt.push_back(clock.now);
+        v.press("Cancelar");
+    });
+    EXPECT_FALSE(RBLOQUEAR(Value(2)));
+    ASSERT_EQ(askedAt.size(), 2u);
+    EXPECT_GT(askedAt[1] - askedAt[0], 1.0);  // a whole new spell of two seconds
+    EXPECT_LE(askedAt[1] - askedAt[0], 2.5);
+}
+
 TEST_F(Records, EscapeEndsTheWaitWithoutAskingUnlessEscapeIsNotAllowed) {
     holdInOtherArea();
     TestClock clock(1321615800.0, 0.25);
