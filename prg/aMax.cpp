@@ -6,14 +6,19 @@ bool valueGreater(const Value& a, const Value& b) {
     if (a.isText() && b.isText()) return a.text() > b.text();
     if (a.type() != b.type()) return false;
     switch (a.type()) {
-        case 'N': return a.num() > b.num();
-        case 'D': return a.date() > b.date();
-        case 'L': return a.logical() && !b.logical();
-        default: return false;
+        case 'N':
+            return a.num() > b.num();
+        case 'D':
+            return a.date() > b.date();
+        case 'L':
+            return a.logical() && !b.logical();
+        default:
+            return false;
     }
 }
 
-Value AMAX(const Value& list, const Value& start, const Value& count, const Value& valueOf, const Value& types) {
+Value AMAX(const Value& list, const Value& start, const Value& count, const Value& valueOf,
+           const Value& types) {
     if (!list.isArray() || list.array()->empty()) return Value();
     const Array& items = *list.array();
     const size_t size = items.size();

@@ -30,8 +30,9 @@ double widest(const Array& texts, const TFont& font) {
 }
 
 class MessageBox {
-public:
-    MessageBox(const MensajeArgs& a, TWindowBase* parent) : drillDown_(!a.path.empty()), path_(a.path) {
+  public:
+    MessageBox(const MensajeArgs& a, TWindowBase* parent)
+        : drillDown_(!a.path.empty()), path_(a.path) {
         if (!a.font) ownFont_ = std::make_unique<TFont>("MS Sans Serif", 0, 13);
         font_ = a.font ? a.font : ownFont_.get();
         std::string title = a.title.isNil() ? "" : mensajeText(a.title);
@@ -41,9 +42,9 @@ public:
         Array lineTexts;
         for (const auto& l : lines) lineTexts.push_back(Value(l.text));
 
-        MensajeLayout layout = mensajeLayout(int(lines.size()), lines.empty() ? 0 : widest(lineTexts, *font_),
-                                             int(captions.size()), widest(captions, *font_),
-                                             font_->textWidth(title));
+        MensajeLayout layout =
+            mensajeLayout(int(lines.size()), lines.empty() ? 0 : widest(lineTexts, *font_),
+                          int(captions.size()), widest(captions, *font_), font_->textWidth(title));
         box_ = std::make_unique<TDialog>(DialogOptions{.title = title,
                                                        .width = int(layout.boxWidth + 0.5),
                                                        .height = int(layout.boxHeight + 0.5),
@@ -68,7 +69,7 @@ public:
 
     bool open() const { return box_->active(); }
 
-private:
+  private:
     void addLines(const std::vector<MensajeLine>& lines, const MensajeLayout& layout) {
         for (size_t i = 0; i < lines.size(); ++i) {
             TSay* say = box_->add<TSay>(SayOptions{.rect = layout.lines[i],
@@ -78,7 +79,8 @@ private:
             if (lines[i].nested.isNil()) continue;
             std::string childPath = (path_.empty() ? "" : path_ + ",") + std::to_string(i + 1);
             Value nested = lines[i].nested;
-            say->setOnLeftDoubleClick([this, nested, childPath](int, int) { openDrillDown(nested, childPath); });
+            say->setOnLeftDoubleClick(
+                [this, nested, childPath](int, int) { openDrillDown(nested, childPath); });
         }
     }
 
@@ -135,4 +137,6 @@ int AMENSAJE(const MensajeArgs& args) {
     return box.run(true);
 }
 
-int MENSAJE(const MensajeArgs& args) { return AMENSAJE(args); }
+int MENSAJE(const MensajeArgs& args) {
+    return AMENSAJE(args);
+}

@@ -10,11 +10,11 @@
 #include "Value.h"
 
 struct MensajeArgs {
-    Value value;          // what to show
-    Value buttons;        // captions: a list, one text, or NIL for " &Aceptar "
-    Value defaultButton;  // 1-based number of the focused button; out of range means 1
-    Value title;          // any value, shown as text; NIL: no title
-    Value canClose;       // false: only a button leaves the box (default true)
+    Value value;                  // what to show
+    Value buttons;                // captions: a list, one text, or NIL for " &Aceptar "
+    Value defaultButton;          // 1-based number of the focused button; out of range means 1
+    Value title;                  // any value, shown as text; NIL: no title
+    Value canClose;               // false: only a button leaves the box (default true)
     const TFont* font = nullptr;  // font of the lines; default an MS Sans Serif made for the call
     std::string path;             // drill-down position ("2,1"); set by the box itself
 };

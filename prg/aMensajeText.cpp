@@ -22,22 +22,32 @@ std::string dateText(const Date& d) {
 
 std::string mensajeText(const Value& v) {
     switch (v.type()) {
-        case 'U': return "NIL";
+        case 'U':
+            return "NIL";
         case 'C':
-        case 'M': return v.text();
-        case 'D': return dateText(v.date());
-        case 'L': return v.logical() ? ".T." : ".F.";
-        case 'N': return v.toText();
-        case 'A': return "{ ... (" + std::to_string(v.array() ? v.array()->size() : 0) + ") }";
-        case 'B': return "{|| ... }";
-        case 'O': return "Class " + (v.object() ? v.object()->className() : std::string()) + " object";
+        case 'M':
+            return v.text();
+        case 'D':
+            return dateText(v.date());
+        case 'L':
+            return v.logical() ? ".T." : ".F.";
+        case 'N':
+            return v.toText();
+        case 'A':
+            return "{ ... (" + std::to_string(v.array() ? v.array()->size() : 0) + ") }";
+        case 'B':
+            return "{|| ... }";
+        case 'O':
+            return "Class " + (v.object() ? v.object()->className() : std::string()) + " object";
         case 'P': {
             char buf[32];
             std::snprintf(buf, sizeof buf, "%p", v.ptr());
             return buf;
         }
-        case 'H': return "{ => (" + std::to_string(v.hashRef() ? v.hashRef()->size() : 0) + ") }";
-        default: return std::string("Type: ") + v.type();
+        case 'H':
+            return "{ => (" + std::to_string(v.hashRef() ? v.hashRef()->size() : 0) + ") }";
+        default:
+            return std::string("Type: ") + v.type();
     }
 }
 
@@ -50,10 +60,12 @@ std::vector<MensajeLine> mensajeLines(const Value& v, std::string* title) {
     if (v.isArray() && v.array()) {
         for (const Value& e : *v.array()) add(mensajeText(e), e);
     } else if (v.isHash() && v.hashRef()) {
-        for (const auto& [key, value] : v.hashRef()->items()) add(keyLiteral(key) + ": " + mensajeText(value), value);
+        for (const auto& [key, value] : v.hashRef()->items())
+            add(keyLiteral(key) + ": " + mensajeText(value), value);
     } else if (v.isObject() && v.object()) {
         auto members = v.object()->members();
-        std::stable_sort(members.begin(), members.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+        std::stable_sort(members.begin(), members.end(),
+                         [](const auto& a, const auto& b) { return a.first < b.first; });
         for (const auto& [name, value] : members) add(name + ": " + mensajeText(value), value);
         if (title) *title = v.object()->className();
     } else {

@@ -6,4 +6,5 @@
 // values a list: locks the record with RBLOQUEAR(seconds, escape) and writes element i
 // into field i (NIL elements are left as they are); answers true when written, false when
 // the lock was refused or a value did not fit its field (then nothing is written).
-Value AREGISTRO(const Value& values = Value(), const Value& seconds = Value(), const Value& escape = Value());
+Value AREGISTRO(const Value& values = Value(), const Value& seconds = Value(),
+                const Value& escape = Value());

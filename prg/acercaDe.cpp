@@ -81,13 +81,16 @@ acercaDeClass::acercaDeClass(const Picture& picture, const Texts& t)
     oPagina->setOnLeftClick([](int, int) { OpenUrl(kMakerWeb); });
 }
 
-void forgetAcercaDeSettings() { remembered() = Remembered(); }
+void forgetAcercaDeSettings() {
+    remembered() = Remembered();
+}
 
 std::unique_ptr<acercaDeClass> ACERCADE(const AcercaDeArgs& args) {
     registerEmbeddedResources();
     remember(args);
     const Remembered& r = remembered();
-    acercaDeClass::Texts texts{r.program, {r.lines[0], r.lines[1], r.lines[2], r.lines[3]}, makerLine(), r.showMail};
+    acercaDeClass::Texts texts{
+        r.program, {r.lines[0], r.lines[1], r.lines[2], r.lines[3]}, makerLine(), r.showMail};
     Picture picture = resourcePicture("BMP_TARVELON");
     auto box = std::make_unique<acercaDeClass>(picture, texts);
     auto init = [&r, &picture](TDialog& d) {

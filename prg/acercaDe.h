@@ -19,7 +19,7 @@ inline constexpr const char* kMakerMail = "ventas@tarvelon.example";
 inline constexpr const char* kMakerWeb = "https://www.tarvelon.example";
 
 class acercaDeClass : public TDialog {
-public:
+  public:
     struct Texts {
         std::string program, lines[4], makerLine;
         bool showMail = false;
@@ -40,7 +40,7 @@ public:
     const TFont& programFont() const { return programFont_; }
     const TFont& makerFont() const { return makerFont_; }
 
-private:
+  private:
     TFont programFont_{"ARIAL", 0, 40, false, true};
     TFont makerFont_{"MS Sans Serif", 5, 15, true, true};
 };

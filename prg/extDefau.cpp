@@ -3,7 +3,9 @@
 #include "Text.h"
 
 namespace {
-std::string trimmed(const std::string& s) { return text::rtrim(text::ltrim(s)); }
+std::string trimmed(const std::string& s) {
+    return text::rtrim(text::ltrim(s));
+}
 }  // namespace
 
 std::string EXTDEFAULT(const Value& file, const Value& extension) {

@@ -45,7 +45,8 @@ bool RBLOQUEAR(const Value& seconds, const Value& escape) {
     long spell = seconds.isNumber() ? long(seconds.num()) : 15;
     bool escapeAllowed = escape.isLogical() ? escape.logical() : true;
     std::string record = std::to_string(RECNO()) + " de " + text::upper(ALIAS());
-    Value locked = MsgRun("Registro " + record, "Intentado bloquear registro",
-                          [&] { return Value(retryUntilLockedOrRefused(spell, escapeAllowed, record)); });
+    Value locked = MsgRun("Registro " + record, "Intentado bloquear registro", [&] {
+        return Value(retryUntilLockedOrRefused(spell, escapeAllowed, record));
+    });
     return locked.logical();
 }

@@ -24,16 +24,25 @@ std::function<bool(Key)>& keyboardOverride() {
 
 Key keyOf(int qtKey) {
     switch (qtKey) {
-        case Qt::Key_Escape: return Key::Escape;
+        case Qt::Key_Escape:
+            return Key::Escape;
         case Qt::Key_Return:
-        case Qt::Key_Enter: return Key::Enter;
-        case Qt::Key_Up: return Key::Up;
-        case Qt::Key_Down: return Key::Down;
-        case Qt::Key_Left: return Key::Left;
-        case Qt::Key_Right: return Key::Right;
-        case Qt::Key_Shift: return Key::Shift;
-        case Qt::Key_Control: return Key::Control;
-        default: return Key::Other;
+        case Qt::Key_Enter:
+            return Key::Enter;
+        case Qt::Key_Up:
+            return Key::Up;
+        case Qt::Key_Down:
+            return Key::Down;
+        case Qt::Key_Left:
+            return Key::Left;
+        case Qt::Key_Right:
+            return Key::Right;
+        case Qt::Key_Shift:
+            return Key::Shift;
+        case Qt::Key_Control:
+            return Key::Control;
+        default:
+            return Key::Other;
     }
 }
 
@@ -41,11 +50,12 @@ Key keyOf(int qtKey) {
 // state is kept. An event from the platform reaches its window first and is then
 // forwarded to the focused widget; only the delivery to a widget counts.
 class Application : public QApplication {
-public:
+  public:
     Application(int& argc, char** argv) : QApplication(argc, argv) {}
 
     bool notify(QObject* receiver, QEvent* e) override {
-        if ((e->type() == QEvent::KeyPress || e->type() == QEvent::KeyRelease) && receiver->isWidgetType()) {
+        if ((e->type() == QEvent::KeyPress || e->type() == QEvent::KeyRelease) &&
+            receiver->isWidgetType()) {
             auto* k = static_cast<QKeyEvent*>(e);
             if (!k->isAutoRepeat()) {
                 if (e->type() == QEvent::KeyPress) {
@@ -132,9 +142,13 @@ Date clockToday() {
     return Date::fromYmd(1970, 1, 1).plusDays(days);
 }
 
-int clockYear() { return clockToday().year(); }
+int clockYear() {
+    return clockToday().year();
+}
 
-void setClockForTests(std::function<double()> secondsSinceEpoch) { clockOverride() = std::move(secondsSinceEpoch); }
+void setClockForTests(std::function<double()> secondsSinceEpoch) {
+    clockOverride() = std::move(secondsSinceEpoch);
+}
 
 // ---- keyboard ---------------------------------------------------------------------------
 
@@ -147,6 +161,10 @@ bool keyDown(Key k) {
     return app && app->down.count(k) > 0;
 }
 
-long keyPressCount() { return app ? app->presses : 0; }
+long keyPressCount() {
+    return app ? app->presses : 0;
+}
 
-void setKeyboardForTests(std::function<bool(Key)> isDown) { keyboardOverride() = std::move(isDown); }
+void setKeyboardForTests(std::function<bool(Key)> isDown) {
+    keyboardOverride() = std::move(isDown);
+}

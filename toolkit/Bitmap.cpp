@@ -13,12 +13,12 @@ namespace {
 
 // Paints its owner's picture through the canvas.
 class PictureWidget : public QWidget {
-public:
+  public:
     PictureWidget(QWidget* parent) : QWidget(parent) {}
     const TBitmap* owner = nullptr;
     bool border = false;
 
-protected:
+  protected:
     void paintEvent(QPaintEvent*) override {
         if (!owner || owner->picture().empty()) return;
         QPainter painter(this);
@@ -45,15 +45,20 @@ std::unique_ptr<ControlImpl> pictureImpl(TWindowBase& parent, bool border) {
 }  // namespace
 
 TBitmap::TBitmap(TWindowBase& parent, BitmapOptions o)
-    : TControl(parent, o.id, o.rect, pictureImpl(parent, o.border)), stretch_(o.stretch), asked_(o.rect) {
+    : TControl(parent, o.id, o.rect, pictureImpl(parent, o.border)),
+      stretch_(o.stretch),
+      asked_(o.rect) {
     static_cast<PictureWidget*>(impl_->widget.data())->owner = this;
-    if (!o.resource.empty()) loadResource(o.resource);
-    else if (!o.bytes.empty()) LoadFromString(o.bytes);
+    if (!o.resource.empty())
+        loadResource(o.resource);
+    else if (!o.bytes.empty())
+        LoadFromString(o.bytes);
 }
 
 bool TBitmap::LoadFromString(const std::string& bmpBytes) {
-    Picture p = pictureFromBmp(std::span(reinterpret_cast<const uint8_t*>(bmpBytes.data()), bmpBytes.size()),
-                               "bitmap bytes");
+    Picture p = pictureFromBmp(
+        std::span(reinterpret_cast<const uint8_t*>(bmpBytes.data()), bmpBytes.size()),
+        "bitmap bytes");
     if (p.empty()) return false;
     setPicture(p);
     return true;
@@ -84,4 +89,6 @@ void TBitmap::fitToPicture() {
     impl_->widget->setGeometry(g.x(), g.y(), picture_.width, picture_.height);
 }
 
-TIcon TIcon::fromResource(const std::string& name) { return TIcon(resourcePicture(name)); }
+TIcon TIcon::fromResource(const std::string& name) {
+    return TIcon(resourcePicture(name));
+}

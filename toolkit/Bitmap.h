@@ -20,7 +20,7 @@ struct BitmapOptions {
 };
 
 class TBitmap : public TControl {
-public:
+  public:
     TBitmap(TWindowBase& parent, BitmapOptions options);
 
     // Replace the picture; false (and the old picture kept) when the bytes or name are bad.
@@ -35,7 +35,7 @@ public:
     int imageWidth() const { return picture_.width; }
     int imageHeight() const { return picture_.height; }
 
-private:
+  private:
     void fitToPicture();
     Picture picture_;
     bool stretch_;
@@ -43,7 +43,7 @@ private:
 };
 
 class TIcon {
-public:
+  public:
     TIcon() = default;
     explicit TIcon(const Picture& p) : picture_(p) {}
     // An empty icon (and an error record) when the resource is missing or bad.
@@ -52,6 +52,6 @@ public:
     bool valid() const { return !picture_.empty(); }
     const Picture& picture() const { return picture_; }
 
-private:
+  private:
     Picture picture_;
 };

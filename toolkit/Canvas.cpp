@@ -14,7 +14,9 @@ std::string num(double v) {
 std::string rectText(const Rect& r) {
     return num(r.left) + "," + num(r.top) + " " + num(r.width) + "x" + num(r.height);
 }
-std::string pointText(Point p) { return num(p.x) + "," + num(p.y); }
+std::string pointText(Point p) {
+    return num(p.x) + "," + num(p.y);
+}
 
 }  // namespace
 
@@ -33,14 +35,19 @@ void RecordingCanvas::setBrush(std::optional<Color> fill) {
 }
 void RecordingCanvas::setFont(const FontSpec& f) {
     font_ = f;
-    ops_.push_back("font " + f.face + " " + num(f.width) + "x" + num(f.height) + (f.bold ? " bold" : "") +
-                   (f.italic ? " italic" : "") + (f.angle != 0 ? " angle " + num(f.angle) : ""));
+    ops_.push_back("font " + f.face + " " + num(f.width) + "x" + num(f.height) +
+                   (f.bold ? " bold" : "") + (f.italic ? " italic" : "") +
+                   (f.angle != 0 ? " angle " + num(f.angle) : ""));
 }
-void RecordingCanvas::setTextColor(Color color) { ops_.push_back("textColor " + colorText(color)); }
+void RecordingCanvas::setTextColor(Color color) {
+    ops_.push_back("textColor " + colorText(color));
+}
 void RecordingCanvas::fillRect(const Rect& r, Color color) {
     ops_.push_back("fillRect " + rectText(r) + " " + colorText(color));
 }
-void RecordingCanvas::rectangle(const Rect& r) { ops_.push_back("rectangle " + rectText(r)); }
+void RecordingCanvas::rectangle(const Rect& r) {
+    ops_.push_back("rectangle " + rectText(r));
+}
 void RecordingCanvas::line(Point from, Point to) {
     ops_.push_back("line " + pointText(from) + " " + pointText(to));
 }
@@ -62,7 +69,9 @@ double RecordingCanvas::textWidth(const std::string& s) {
     double perChar = font_.width > 0 ? font_.width : font_.height / 2.0;
     return perChar * double(text::length(s));
 }
-double RecordingCanvas::textHeight() { return font_.height; }
+double RecordingCanvas::textHeight() {
+    return font_.height;
+}
 
 std::vector<std::string> RecordingCanvas::opsOf(const std::string& verb) const {
     std::vector<std::string> out;

@@ -28,7 +28,7 @@ constexpr int SingleLine = 16, WordBreak = 32;
 enum class PenStyle { Solid, Dot, Dash, None };
 
 class Canvas {
-public:
+  public:
     virtual ~Canvas() = default;
 
     virtual void setPen(Color color, double width = 1, PenStyle style = PenStyle::Solid) = 0;
@@ -51,7 +51,7 @@ public:
 };
 
 class RecordingCanvas : public Canvas {
-public:
+  public:
     void setPen(Color color, double width, PenStyle style) override;
     void setBrush(std::optional<Color> fill) override;
     void setFont(const FontSpec& font) override;
@@ -71,7 +71,7 @@ public:
     std::vector<std::string> opsOf(const std::string& verb) const;
     void clear() { ops_.clear(); }
 
-private:
+  private:
     std::vector<std::string> ops_;
     FontSpec font_;
 };

@@ -9,9 +9,15 @@ using Color = uint32_t;
 constexpr Color RGB(int r, int g, int b) {
     return Color(r & 255) | (Color(g & 255) << 8) | (Color(b & 255) << 16);
 }
-constexpr int redOf(Color c) { return int(c & 255); }
-constexpr int greenOf(Color c) { return int((c >> 8) & 255); }
-constexpr int blueOf(Color c) { return int((c >> 16) & 255); }
+constexpr int redOf(Color c) {
+    return int(c & 255);
+}
+constexpr int greenOf(Color c) {
+    return int((c >> 8) & 255);
+}
+constexpr int blueOf(Color c) {
+    return int((c >> 16) & 255);
+}
 
 namespace colors {
 constexpr Color black = RGB(0, 0, 0);

@@ -14,7 +14,9 @@ std::unique_ptr<ControlImpl> implFor(QWidget* w) {
     return impl;
 }
 
-LabelWidget* labelOf(const TControl& c) { return static_cast<LabelWidget*>(c.impl().widget.data()); }
+LabelWidget* labelOf(const TControl& c) {
+    return static_cast<LabelWidget*>(c.impl().widget.data());
+}
 
 }  // namespace
 
@@ -25,12 +27,20 @@ TControl::TControl(TWindowBase& parent, int id, const Rect& r, std::unique_ptr<C
     impl_->widget->show();
 }
 
-TControl::~TControl() { delete impl_->widget.data(); }
+TControl::~TControl() {
+    delete impl_->widget.data();
+}
 
-std::string TControl::caption() const { return utf8(impl_->widget->property("text").toString()); }
-void TControl::setCaption(const std::string& caption) { impl_->widget->setProperty("text", qs(caption)); }
+std::string TControl::caption() const {
+    return utf8(impl_->widget->property("text").toString());
+}
+void TControl::setCaption(const std::string& caption) {
+    impl_->widget->setProperty("text", qs(caption));
+}
 
-Rect TControl::rect() const { return impl_->rect; }
+Rect TControl::rect() const {
+    return impl_->rect;
+}
 void TControl::move(const Rect& r) {
     impl_->rect = r;
     impl_->widget->setGeometry(toQRect(r, parent_.units()));
@@ -40,12 +50,24 @@ Rect TControl::pixelRect() const {
     return Rect{double(g.top()), double(g.left()), double(g.width()), double(g.height())};
 }
 
-void TControl::show() { impl_->widget->show(); }
-void TControl::hide() { impl_->widget->hide(); }
-bool TControl::visible() const { return impl_->widget->isVisibleTo(impl_->widget->parentWidget()); }
-void TControl::enable(bool on) { impl_->widget->setEnabled(on); }
-bool TControl::enabled() const { return impl_->widget->isEnabled(); }
-void TControl::setFocus() { impl_->widget->setFocus(Qt::OtherFocusReason); }
+void TControl::show() {
+    impl_->widget->show();
+}
+void TControl::hide() {
+    impl_->widget->hide();
+}
+bool TControl::visible() const {
+    return impl_->widget->isVisibleTo(impl_->widget->parentWidget());
+}
+void TControl::enable(bool on) {
+    impl_->widget->setEnabled(on);
+}
+bool TControl::enabled() const {
+    return impl_->widget->isEnabled();
+}
+void TControl::setFocus() {
+    impl_->widget->setFocus(Qt::OtherFocusReason);
+}
 bool TControl::hasFocus() const {
     QWidget* w = impl_->widget;
     // A hidden window remembers the control that gets the focus when it shows.
@@ -75,7 +97,8 @@ void TControl::setColors(Color text, std::optional<Color> back) {
 // ---- TSay -------------------------------------------------------------------------------
 
 TSay::TSay(TWindowBase& parent, SayOptions o)
-    : TControl(parent, o.id, o.rect, implFor(new LabelWidget(parent.impl().client))), align_(o.align) {
+    : TControl(parent, o.id, o.rect, implFor(new LabelWidget(parent.impl().client))),
+      align_(o.align) {
     setCaption(o.text);
     setAlign(o.align);
     setFont(o.font.value_or(TFont()));
@@ -96,8 +119,12 @@ void TSay::setIndent(int pixels) {
     labelOf(*this)->setContentsMargins(right ? 0 : indent_, 0, right ? indent_ : 0, 0);
 }
 
-void TSay::setOnLeftClick(std::function<void(int, int)> f) { labelOf(*this)->clicks.left = std::move(f); }
-void TSay::setOnRightClick(std::function<void(int, int)> f) { labelOf(*this)->clicks.right = std::move(f); }
+void TSay::setOnLeftClick(std::function<void(int, int)> f) {
+    labelOf(*this)->clicks.left = std::move(f);
+}
+void TSay::setOnRightClick(std::function<void(int, int)> f) {
+    labelOf(*this)->clicks.right = std::move(f);
+}
 void TSay::setOnLeftDoubleClick(std::function<void(int, int)> f) {
     labelOf(*this)->clicks.leftDouble = std::move(f);
 }
@@ -105,15 +132,23 @@ void TSay::setOnLeftDoubleClick(std::function<void(int, int)> f) {
 // ---- TButton ----------------------------------------------------------------------------
 
 TButton::TButton(TWindowBase& parent, ButtonOptions o)
-    : TControl(parent, o.id, o.rect, implFor(new QPushButton(parent.impl().client))), action_(std::move(o.action)) {
+    : TControl(parent, o.id, o.rect, implFor(new QPushButton(parent.impl().client))),
+      action_(std::move(o.action)) {
     setCaption(o.caption);
     if (o.font) setFont(*o.font);
     setDefault(o.isDefault);
-    QObject::connect(static_cast<QPushButton*>(impl_->widget.data()), &QPushButton::clicked, [this] {
-        if (action_) action_();
-    });
+    QObject::connect(static_cast<QPushButton*>(impl_->widget.data()), &QPushButton::clicked,
+                     [this] {
+                         if (action_) action_();
+                     });
 }
 
-void TButton::click() { static_cast<QPushButton*>(impl_->widget.data())->click(); }
-bool TButton::isDefault() const { return static_cast<QPushButton*>(impl_->widget.data())->isDefault(); }
-void TButton::setDefault(bool on) { static_cast<QPushButton*>(impl_->widget.data())->setDefault(on); }
+void TButton::click() {
+    static_cast<QPushButton*>(impl_->widget.data())->click();
+}
+bool TButton::isDefault() const {
+    return static_cast<QPushButton*>(impl_->widget.data())->isDefault();
+}
+void TButton::setDefault(bool on) {
+    static_cast<QPushButton*>(impl_->widget.data())->setDefault(on);
+}

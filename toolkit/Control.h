@@ -15,7 +15,7 @@ class TWindowBase;
 struct ControlImpl;
 
 class TControl {
-public:
+  public:
     virtual ~TControl();
     TControl(const TControl&) = delete;
     TControl& operator=(const TControl&) = delete;
@@ -49,7 +49,7 @@ public:
 
     ControlImpl& impl() const { return *impl_; }
 
-protected:
+  protected:
     TControl(TWindowBase& parent, int id, const Rect& r, std::unique_ptr<ControlImpl> impl);
 
     TWindowBase& parent_;
@@ -73,7 +73,7 @@ struct SayOptions {
 // A text label. Click handlers receive the click position in pixels inside the label;
 // a label without a handler lets the click through to its window.
 class TSay : public TControl {
-public:
+  public:
     TSay(TWindowBase& parent, SayOptions options);
 
     std::string text() const { return caption(); }
@@ -87,7 +87,7 @@ public:
     void setOnRightClick(std::function<void(int row, int col)> f);
     void setOnLeftDoubleClick(std::function<void(int row, int col)> f);
 
-private:
+  private:
     int align_;
     int indent_ = 0;
 };
@@ -103,7 +103,7 @@ struct ButtonOptions {
 
 // A push button running its action when pressed (by mouse, keyboard or click()).
 class TButton : public TControl {
-public:
+  public:
     TButton(TWindowBase& parent, ButtonOptions options);
 
     void setAction(std::function<void()> action) { action_ = std::move(action); }
@@ -111,6 +111,6 @@ public:
     bool isDefault() const;
     void setDefault(bool on);
 
-private:
+  private:
     std::function<void()> action_;
 };

@@ -10,7 +10,8 @@ std::unique_ptr<WindowImpl> makeDialog(const DialogOptions& o) {
     appEnsure();
     QWidget* parent = o.parent ? o.parent->impl().top.data() : nullptr;
     auto* w = new DialogWidget(parent);
-    Qt::WindowFlags flags = Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint;
+    Qt::WindowFlags flags =
+        Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint;
     if (o.popup) flags = Qt::Dialog | Qt::FramelessWindowHint;
     if (o.helpIcon) flags |= Qt::WindowContextHelpButtonHint;
     w->setWindowFlags(flags);
@@ -22,18 +23,27 @@ std::unique_ptr<WindowImpl> makeDialog(const DialogOptions& o) {
     return impl;
 }
 
-DialogWidget* widgetOf(const TDialog& d) { return static_cast<DialogWidget*>(d.impl().top.data()); }
+DialogWidget* widgetOf(const TDialog& d) {
+    return static_cast<DialogWidget*>(d.impl().top.data());
+}
 
 Key keyFromQt(int k) {
     switch (k) {
-        case Qt::Key_Escape: return Key::Escape;
+        case Qt::Key_Escape:
+            return Key::Escape;
         case Qt::Key_Return:
-        case Qt::Key_Enter: return Key::Enter;
-        case Qt::Key_Up: return Key::Up;
-        case Qt::Key_Down: return Key::Down;
-        case Qt::Key_Left: return Key::Left;
-        case Qt::Key_Right: return Key::Right;
-        default: return Key::Other;
+        case Qt::Key_Enter:
+            return Key::Enter;
+        case Qt::Key_Up:
+            return Key::Up;
+        case Qt::Key_Down:
+            return Key::Down;
+        case Qt::Key_Left:
+            return Key::Left;
+        case Qt::Key_Right:
+            return Key::Right;
+        default:
+            return Key::Other;
     }
 }
 
@@ -76,14 +86,20 @@ bool TDialog::end(int result) {
     return true;
 }
 
-bool TDialog::active() const { return widgetOf(*this)->isVisible(); }
-bool TDialog::modal() const { return widgetOf(*this)->isModal(); }
+bool TDialog::active() const {
+    return widgetOf(*this)->isVisible();
+}
+bool TDialog::modal() const {
+    return widgetOf(*this)->isModal();
+}
 
 void TDialog::setBackgroundPicture(const Picture& p) {
     widgetOf(*this)->background = toQImage(p);
     widgetOf(*this)->update();
 }
-bool TDialog::hasBackgroundPicture() const { return !widgetOf(*this)->background.isNull(); }
+bool TDialog::hasBackgroundPicture() const {
+    return !widgetOf(*this)->background.isNull();
+}
 
 void TDialog::setHelpIcon(bool on) {
     DialogWidget* w = widgetOf(*this);
@@ -91,4 +107,6 @@ void TDialog::setHelpIcon(bool on) {
     w->setWindowFlag(Qt::WindowContextHelpButtonHint, on);
     if (wasVisible) w->show();  // changing window flags hides the window
 }
-bool TDialog::helpIcon() const { return widgetOf(*this)->windowFlags() & Qt::WindowContextHelpButtonHint; }
+bool TDialog::helpIcon() const {
+    return widgetOf(*this)->windowFlags() & Qt::WindowContextHelpButtonHint;
+}

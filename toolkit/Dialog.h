@@ -35,7 +35,7 @@ struct ActivateOptions {
 };
 
 class TDialog : public TWindowBase {
-public:
+  public:
     explicit TDialog(DialogOptions options);
     ~TDialog() override;
 
@@ -62,7 +62,7 @@ public:
     void setHelpIcon(bool on);
     bool helpIcon() const;
 
-private:
+  private:
     int result_ = 0;
     bool popup_ = false;
 };

@@ -22,9 +22,14 @@ std::string recordText(const ErrorRecord& r) {
 
 ErrorAction showErrorDialog(const ErrorRecord& r) {
     appEnsure();
-    QMessageBox box(QMessageBox::Critical, QStringLiteral(" Error de ejecución"), qs(recordText(r)));
-    QPushButton* retry = r.canRetry ? box.addButton(QStringLiteral("&Reintentar"), QMessageBox::AcceptRole) : nullptr;
-    QPushButton* go = r.canDefault ? box.addButton(QStringLiteral("&Continuar"), QMessageBox::AcceptRole) : nullptr;
+    QMessageBox box(QMessageBox::Critical, QStringLiteral(" Error de ejecución"),
+                    qs(recordText(r)));
+    QPushButton* retry = r.canRetry
+                             ? box.addButton(QStringLiteral("&Reintentar"), QMessageBox::AcceptRole)
+                             : nullptr;
+    QPushButton* go = r.canDefault
+                          ? box.addButton(QStringLiteral("&Continuar"), QMessageBox::AcceptRole)
+                          : nullptr;
     QPushButton* quit = box.addButton(QStringLiteral("&Salir"), QMessageBox::RejectRole);
     box.setDefaultButton(retry ? retry : go ? go : quit);
     box.setEscapeButton(go ? go : quit);
@@ -34,4 +39,6 @@ ErrorAction showErrorDialog(const ErrorRecord& r) {
     return ErrorAction::Default;
 }
 
-ErrorHandler installErrorDialog() { return setErrorHandler(showErrorDialog); }
+ErrorHandler installErrorDialog() {
+    return setErrorHandler(showErrorDialog);
+}

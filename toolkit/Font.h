@@ -17,7 +17,7 @@ struct FontSpec {
 };
 
 class TFont {
-public:
+  public:
     TFont() : TFont(FontSpec{}) {}
     explicit TFont(FontSpec spec);
     TFont(std::string face, int width, int height, bool bold = false, bool italic = false);
@@ -34,6 +34,6 @@ public:
     // Height in pixels of one line of text.
     int textHeight() const;
 
-private:
+  private:
     FontSpec spec_;
 };

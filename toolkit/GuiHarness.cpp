@@ -42,15 +42,24 @@ QWidget* findByCaption(QWidget* w, const std::string& caption) {
 
 int qtKey(Key k) {
     switch (k) {
-        case Key::Escape: return Qt::Key_Escape;
-        case Key::Enter: return Qt::Key_Return;
-        case Key::Up: return Qt::Key_Up;
-        case Key::Down: return Qt::Key_Down;
-        case Key::Left: return Qt::Key_Left;
-        case Key::Right: return Qt::Key_Right;
-        case Key::Shift: return Qt::Key_Shift;
-        case Key::Control: return Qt::Key_Control;
-        default: return Qt::Key_Space;
+        case Key::Escape:
+            return Qt::Key_Escape;
+        case Key::Enter:
+            return Qt::Key_Return;
+        case Key::Up:
+            return Qt::Key_Up;
+        case Key::Down:
+            return Qt::Key_Down;
+        case Key::Left:
+            return Qt::Key_Left;
+        case Key::Right:
+            return Qt::Key_Right;
+        case Key::Shift:
+            return Qt::Key_Shift;
+        case Key::Control:
+            return Qt::Key_Control;
+        default:
+            return Qt::Key_Space;
     }
 }
 
@@ -71,15 +80,19 @@ void sendMouse(QWidget* target, QPoint at, Qt::MouseButton button, bool isDouble
     if (!isDouble) send(QEvent::MouseButtonRelease, Qt::NoButton);
 }
 
-QPoint centre(QWidget* w) { return QPoint(w->width() / 2, w->height() / 2); }
+QPoint centre(QWidget* w) {
+    return QPoint(w->width() / 2, w->height() / 2);
+}
 
 bool isModalWindow(QWidget* w) {
     return w->isWindow() && (w->isModal() || qobject_cast<QMenu*>(w) != nullptr);
 }
 
 void closeUnexpected(QWidget* w) {
-    if (auto* d = qobject_cast<QDialog*>(w)) d->QDialog::done(0);
-    else w->hide();
+    if (auto* d = qobject_cast<QDialog*>(w))
+        d->QDialog::done(0);
+    else
+        w->hide();
 }
 
 }  // namespace
@@ -88,12 +101,24 @@ void closeUnexpected(QWidget* w) {
 
 WindowView::WindowView(std::shared_ptr<ViewImpl> impl) : impl_(std::move(impl)) {}
 
-bool WindowView::valid() const { return impl_->w != nullptr; }
-bool WindowView::visible() const { return impl_->w && impl_->w->isVisible(); }
-bool WindowView::modal() const { return impl_->w && impl_->w->isModal(); }
-std::string WindowView::title() const { return impl_->w ? utf8(impl_->w->windowTitle()) : ""; }
-int WindowView::width() const { return impl_->w ? impl_->w->width() : 0; }
-int WindowView::height() const { return impl_->w ? impl_->w->height() : 0; }
+bool WindowView::valid() const {
+    return impl_->w != nullptr;
+}
+bool WindowView::visible() const {
+    return impl_->w && impl_->w->isVisible();
+}
+bool WindowView::modal() const {
+    return impl_->w && impl_->w->isModal();
+}
+std::string WindowView::title() const {
+    return impl_->w ? utf8(impl_->w->windowTitle()) : "";
+}
+int WindowView::width() const {
+    return impl_->w ? impl_->w->width() : 0;
+}
+int WindowView::height() const {
+    return impl_->w ? impl_->w->height() : 0;
+}
 
 std::vector<std::string> WindowView::labels() const {
     std::vector<std::string> out;
@@ -195,7 +220,9 @@ bool WindowView::choose(const std::string& caption) {
     return false;
 }
 
-Picture WindowView::grab() const { return impl_->w ? fromQImage(impl_->w->grab().toImage()) : Picture(); }
+Picture WindowView::grab() const {
+    return impl_->w ? fromQImage(impl_->w->grab().toImage()) : Picture();
+}
 bool WindowView::grab(const std::string& pngPath) const {
     return impl_->w && impl_->w->grab().toImage().save(qs(pngPath), "PNG");
 }
@@ -241,7 +268,9 @@ GuiHarness::~GuiHarness() {
         if (w->isVisible() && isModalWindow(w)) closeUnexpected(w);
 }
 
-void GuiHarness::onNextModal(std::function<void(WindowView&)> action) { actions_.push_back(std::move(action)); }
+void GuiHarness::onNextModal(std::function<void(WindowView&)> action) {
+    actions_.push_back(std::move(action));
+}
 
 std::vector<WindowView> GuiHarness::windows() {
     appEnsure();
@@ -272,4 +301,6 @@ TestClock::TestClock(double start, double step) : now(start), step(step) {
     });
 }
 
-TestClock::~TestClock() { setClockForTests(nullptr); }
+TestClock::~TestClock() {
+    setClockForTests(nullptr);
+}

@@ -27,7 +27,7 @@
 struct ViewImpl;
 
 class WindowView {
-public:
+  public:
     explicit WindowView(std::shared_ptr<ViewImpl> impl);
 
     bool valid() const;  // the window still exists
@@ -66,12 +66,12 @@ public:
     Picture grab() const;
     bool grab(const std::string& pngPath) const;
 
-private:
+  private:
     std::shared_ptr<ViewImpl> impl_;
 };
 
 class GuiHarness {
-public:
+  public:
     GuiHarness();
     ~GuiHarness();
     GuiHarness(const GuiHarness&) = delete;
@@ -88,7 +88,7 @@ public:
 
     struct Watcher;
 
-private:
+  private:
     friend struct Watcher;
     std::deque<std::function<void(WindowView&)>> actions_;
     std::vector<std::string> unexpected_;
@@ -98,7 +98,7 @@ private:
 // A clock for tests: starts at `start` (seconds since 1970, local time) and moves
 // `step` seconds forward at every read. onRead, when set, sees each new time.
 class TestClock {
-public:
+  public:
     explicit TestClock(double start = 1321574400.0, double step = 0.25);
     ~TestClock();
     double now = 0;

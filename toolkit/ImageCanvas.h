@@ -8,7 +8,7 @@
 #include "Canvas.h"
 
 class ImageCanvas : public Canvas {
-public:
+  public:
     ImageCanvas(int width, int height, Color background = colors::white);
     ~ImageCanvas() override;
 
@@ -31,7 +31,7 @@ public:
     // Writes a PNG file; false when the file cannot be written.
     bool savePng(const std::string& path);
 
-private:
+  private:
     struct Impl;
     std::unique_ptr<Impl> d_;
 };

@@ -15,7 +15,9 @@ struct MenuImpl {
     QPointer<QMenuBar> bar;  // one of the two
     QPointer<QMenu> menu;
 
-    QAction* addAction(const QString& caption) { return bar ? bar->addAction(caption) : menu->addAction(caption); }
+    QAction* addAction(const QString& caption) {
+        return bar ? bar->addAction(caption) : menu->addAction(caption);
+    }
     QAction* addMenu(QMenu* m) { return bar ? bar->addMenu(m) : menu->addMenu(m); }
     QAction* addSeparator() { return bar ? bar->addSeparator() : menu->addSeparator(); }
 };
@@ -33,26 +35,41 @@ std::vector<TMenu*>& buildStack() {
 
 // ---- items ------------------------------------------------------------------------------
 
-TMenuItem::TMenuItem(MenuItemImpl* impl, std::unique_ptr<TMenu> submenu, std::function<void()> action)
+TMenuItem::TMenuItem(MenuItemImpl* impl, std::unique_ptr<TMenu> submenu,
+                     std::function<void()> action)
     : impl_(impl), submenu_(std::move(submenu)), action_(std::move(action)) {
     QObject::connect(impl_->action.data(), &QAction::triggered, [this] { runAction(); });
 }
 TMenuItem::~TMenuItem() = default;
 
-std::string TMenuItem::caption() const { return utf8(impl_->action->text()); }
-void TMenuItem::setCaption(const std::string& caption) { impl_->action->setText(qs(caption)); }
-bool TMenuItem::enabled() const { return impl_->action->isEnabled(); }
-void TMenuItem::setEnabled(bool on) { impl_->action->setEnabled(on); }
-bool TMenuItem::checked() const { return impl_->action->isChecked(); }
+std::string TMenuItem::caption() const {
+    return utf8(impl_->action->text());
+}
+void TMenuItem::setCaption(const std::string& caption) {
+    impl_->action->setText(qs(caption));
+}
+bool TMenuItem::enabled() const {
+    return impl_->action->isEnabled();
+}
+void TMenuItem::setEnabled(bool on) {
+    impl_->action->setEnabled(on);
+}
+bool TMenuItem::checked() const {
+    return impl_->action->isChecked();
+}
 void TMenuItem::setChecked(bool on) {
     impl_->action->setCheckable(true);
     impl_->action->setChecked(on);
 }
-bool TMenuItem::hasImage() const { return !impl_->action->icon().isNull(); }
+bool TMenuItem::hasImage() const {
+    return !impl_->action->icon().isNull();
+}
 void TMenuItem::setImage(const Picture& p) {
     impl_->action->setIcon(p.empty() ? QIcon() : QIcon(QPixmap::fromImage(toQImage(p))));
 }
-bool TMenuItem::isSeparator() const { return impl_->action->isSeparator(); }
+bool TMenuItem::isSeparator() const {
+    return impl_->action->isSeparator();
+}
 void TMenuItem::trigger() {
     if (impl_->action->isEnabled()) impl_->action->trigger();
 }
@@ -85,7 +102,9 @@ std::unique_ptr<TMenu> TMenu::popup(const std::function<void(TMenu&)>& build) {
     return m;
 }
 
-TMenu* TMenu::building() { return buildStack().empty() ? nullptr : buildStack().back(); }
+TMenu* TMenu::building() {
+    return buildStack().empty() ? nullptr : buildStack().back();
+}
 
 void TMenu::define(const std::function<void(TMenu&)>& build) {
     if (!build) return;
@@ -133,14 +152,17 @@ void TMenu::separator() {
 
 TMenuItem* TMenu::find(const std::string& caption) const {
     for (const auto& item : items_) {
-        if (!item->isSeparator() && plainCaption(item->caption()) == plainCaption(caption)) return item.get();
+        if (!item->isSeparator() && plainCaption(item->caption()) == plainCaption(caption))
+            return item.get();
         if (item->submenu())
             if (TMenuItem* found = item->submenu()->find(caption)) return found;
     }
     return nullptr;
 }
 
-bool TMenu::isPopup() const { return impl_->menu != nullptr; }
+bool TMenu::isPopup() const {
+    return impl_->menu != nullptr;
+}
 
 void TMenu::activate(int row, int col, TWindowBase* over) {
     if (!impl_->menu) return;  // a menu bar is shown by its window

@@ -28,7 +28,7 @@ struct MenuItemOptions {
 };
 
 class TMenuItem {
-public:
+  public:
     TMenuItem(MenuItemImpl* impl, std::unique_ptr<TMenu> submenu, std::function<void()> action);
     ~TMenuItem();
 
@@ -50,14 +50,14 @@ public:
         if (action_) action_();
     }
 
-private:
+  private:
     std::unique_ptr<MenuItemImpl> impl_;
     std::unique_ptr<TMenu> submenu_;
     std::function<void()> action_;
 };
 
 class TMenu {
-public:
+  public:
     static std::unique_ptr<TMenu> bar(const std::function<void(TMenu&)>& build = {});
     static std::unique_ptr<TMenu> popup(const std::function<void(TMenu&)>& build = {});
     // The innermost menu whose definition is running, nullptr outside definitions.
@@ -82,7 +82,7 @@ public:
     MenuImpl& impl() const { return *impl_; }
     void attachTo(TWindow& window);
 
-private:
+  private:
     explicit TMenu(std::unique_ptr<MenuImpl> impl);
     void define(const std::function<void(TMenu&)>& build);
 

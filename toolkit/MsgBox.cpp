@@ -10,7 +10,8 @@
 
 namespace {
 
-int ask(QMessageBox::Icon icon, const std::string& text, const std::string& title, bool question, bool yesFirst) {
+int ask(QMessageBox::Icon icon, const std::string& text, const std::string& title, bool question,
+        bool yesFirst) {
     appEnsure();
     QMessageBox box(icon, qs(title), qs(text));
     if (!question) {
@@ -43,10 +44,12 @@ void MsgInfo(const std::string& text, const std::string& title) {
     ask(QMessageBox::Information, text, title, false, true);
 }
 
-Value MsgRun(const std::string& text, const std::string& title, const std::function<Value()>& action) {
+Value MsgRun(const std::string& text, const std::string& title,
+             const std::function<Value()>& action) {
     TFont font;
     int width = std::max(220, font.textWidth(text) + 48);
-    TDialog box(DialogOptions{.title = title, .width = width, .height = 64, .units = Units::Pixels});
+    TDialog box(
+        DialogOptions{.title = title, .width = width, .height = 64, .units = Units::Pixels});
     box.add<TSay>(SayOptions{.rect = {16, 8, double(width - 16), 32},
                              .text = text,
                              .align = TextAlign::Center | TextAlign::VCenter,

@@ -16,4 +16,5 @@ void MsgInfo(const std::string& text, const std::string& title = " Información"
 // Shows a small modal window with `text` and `title` while `action` runs, closes it when
 // the action returns (or unwinds) and answers the action's result. The user cannot close
 // the box meanwhile; events keep being delivered when the action lets them run.
-Value MsgRun(const std::string& text, const std::string& title, const std::function<Value()>& action);
+Value MsgRun(const std::string& text, const std::string& title,
+             const std::function<Value()>& action);

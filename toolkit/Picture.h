@@ -13,7 +13,8 @@ struct Picture {
     std::vector<uint32_t> pixels;  // width * height words, 0x00RRGGBB
 
     Picture() = default;
-    Picture(int w, int h, Color fill = 0) : width(w), height(h), pixels(size_t(w) * h, toWord(fill)) {}
+    Picture(int w, int h, Color fill = 0)
+        : width(w), height(h), pixels(size_t(w) * h, toWord(fill)) {}
 
     bool empty() const { return width <= 0 || height <= 0; }
     Color at(int x, int y) const { return fromWord(pixels[size_t(y) * width + x]); }
@@ -24,5 +25,7 @@ struct Picture {
     static uint32_t toWord(Color c) {
         return (uint32_t(redOf(c)) << 16) | (uint32_t(greenOf(c)) << 8) | uint32_t(blueOf(c));
     }
-    static Color fromWord(uint32_t w) { return RGB(int((w >> 16) & 255), int((w >> 8) & 255), int(w & 255)); }
+    static Color fromWord(uint32_t w) {
+        return RGB(int((w >> 16) & 255), int((w >> 8) & 255), int(w & 255));
+    }
 };

@@ -67,7 +67,8 @@ int CreateMemBitmap(std::span<const uint8_t> bmpBytes) {
 }
 
 int CreateMemBitmap(const std::string& bmpBytes) {
-    return CreateMemBitmap(std::span(reinterpret_cast<const uint8_t*>(bmpBytes.data()), bmpBytes.size()));
+    return CreateMemBitmap(
+        std::span(reinterpret_cast<const uint8_t*>(bmpBytes.data()), bmpBytes.size()));
 }
 
 const Picture* memBitmap(int handle) {
@@ -75,4 +76,6 @@ const Picture* memBitmap(int handle) {
     return it == handles().pictures.end() ? nullptr : &it->second;
 }
 
-bool DeleteMemBitmap(int handle) { return handles().pictures.erase(handle) > 0; }
+bool DeleteMemBitmap(int handle) {
+    return handles().pictures.erase(handle) > 0;
+}

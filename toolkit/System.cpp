@@ -42,8 +42,12 @@ QRect screenArea() {
 }
 }  // namespace
 
-int screenWidth() { return screenArea().width(); }
-int screenHeight() { return screenArea().height(); }
+int screenWidth() {
+    return screenArea().width();
+}
+int screenHeight() {
+    return screenArea().height();
+}
 
 bool OpenUrl(const std::string& address) {
     if (opener()) return opener()(address);
@@ -51,4 +55,6 @@ bool OpenUrl(const std::string& address) {
     return QDesktopServices::openUrl(QUrl(qs(address), QUrl::TolerantMode));
 }
 
-void setUrlOpenerForTests(std::function<bool(const std::string&)> f) { opener() = std::move(f); }
+void setUrlOpenerForTests(std::function<bool(const std::string&)> f) {
+    opener() = std::move(f);
+}

@@ -18,8 +18,18 @@ TTimer::TTimer(int intervalMs, std::function<void()> action) : action_(std::move
 }
 TTimer::~TTimer() = default;
 
-void TTimer::activate() { impl_->timer.start(); }
-void TTimer::deactivate() { impl_->timer.stop(); }
-bool TTimer::active() const { return impl_->timer.isActive(); }
-int TTimer::interval() const { return impl_->timer.interval(); }
-void TTimer::setInterval(int ms) { impl_->timer.setInterval(std::max(ms, 0)); }
+void TTimer::activate() {
+    impl_->timer.start();
+}
+void TTimer::deactivate() {
+    impl_->timer.stop();
+}
+bool TTimer::active() const {
+    return impl_->timer.isActive();
+}
+int TTimer::interval() const {
+    return impl_->timer.interval();
+}
+void TTimer::setInterval(int ms) {
+    impl_->timer.setInterval(std::max(ms, 0));
+}

@@ -7,7 +7,7 @@
 struct TimerImpl;
 
 class TTimer {
-public:
+  public:
     TTimer(int intervalMs, std::function<void()> action);
     ~TTimer();
 
@@ -18,7 +18,7 @@ public:
     void setInterval(int ms);
     void setAction(std::function<void()> action) { action_ = std::move(action); }
 
-private:
+  private:
     std::unique_ptr<TimerImpl> impl_;
     std::function<void()> action_;
 };

@@ -25,7 +25,9 @@ std::unique_ptr<WindowImpl> makeMainWindow(const WindowOptions& o) {
     return impl;
 }
 
-MainWidget* widgetOf(const TWindow& w) { return static_cast<MainWidget*>(w.impl().top.data()); }
+MainWidget* widgetOf(const TWindow& w) {
+    return static_cast<MainWidget*>(w.impl().top.data());
+}
 
 }  // namespace
 
@@ -64,21 +66,34 @@ void TWindow::setClient(TControl* c) {
 void TWindow::activate(Show how) {
     MainWidget* w = widgetOf(*this);
     switch (how) {
-        case Show::Maximized: w->showMaximized(); break;
-        case Show::Minimized: w->showMinimized(); break;
-        default: w->show();
+        case Show::Maximized:
+            w->showMaximized();
+            break;
+        case Show::Minimized:
+            w->showMinimized();
+            break;
+        default:
+            w->show();
     }
 }
 
-bool TWindow::end() { return widgetOf(*this)->close(); }
-void TWindow::minimize() { widgetOf(*this)->showMinimized(); }
+bool TWindow::end() {
+    return widgetOf(*this)->close();
+}
+void TWindow::minimize() {
+    widgetOf(*this)->showMinimized();
+}
 void TWindow::restore() {
     MainWidget* w = widgetOf(*this);
     if (w->isMinimized() || !w->isVisible()) w->showNormal();
     bringToTop();
 }
-bool TWindow::minimized() const { return widgetOf(*this)->isMinimized(); }
-bool TWindow::maximized() const { return widgetOf(*this)->isMaximized(); }
+bool TWindow::minimized() const {
+    return widgetOf(*this)->isMinimized();
+}
+bool TWindow::maximized() const {
+    return widgetOf(*this)->isMaximized();
+}
 
 void TWindow::waitClosed() {
     MainWidget* w = widgetOf(*this);

@@ -21,7 +21,7 @@ struct WindowOptions {
 };
 
 class TWindow : public TWindowBase {
-public:
+  public:
     enum class Show { Normal, Maximized, Minimized };
 
     explicit TWindow(WindowOptions options);
@@ -48,7 +48,7 @@ public:
     // Runs the event loop until the window has closed.
     void waitClosed();
 
-private:
+  private:
     std::unique_ptr<TMenu> menu_;
     TIcon icon_;
     TControl* client_ = nullptr;

@@ -14,13 +14,17 @@ struct TrayImpl {
 TTrayIcon::TTrayIcon(TrayOptions o) : options_(std::move(o)), impl_(std::make_unique<TrayImpl>()) {
     appEnsure();
     if (!available()) return;
-    impl_->icon = std::make_unique<QSystemTrayIcon>(QIcon(QPixmap::fromImage(toQImage(options_.icon.picture()))));
+    impl_->icon = std::make_unique<QSystemTrayIcon>(
+        QIcon(QPixmap::fromImage(toQImage(options_.icon.picture()))));
     impl_->icon->setToolTip(qs(options_.tooltip));
-    QObject::connect(impl_->icon.get(), &QSystemTrayIcon::activated, [this](QSystemTrayIcon::ActivationReason r) {
-        QPoint at = QCursor::pos();
-        if (r == QSystemTrayIcon::Context) rightClick(at.y(), at.x());
-        else if (r == QSystemTrayIcon::DoubleClick) leftDoubleClick();
-    });
+    QObject::connect(impl_->icon.get(), &QSystemTrayIcon::activated,
+                     [this](QSystemTrayIcon::ActivationReason r) {
+                         QPoint at = QCursor::pos();
+                         if (r == QSystemTrayIcon::Context)
+                             rightClick(at.y(), at.x());
+                         else if (r == QSystemTrayIcon::DoubleClick)
+                             leftDoubleClick();
+                     });
     impl_->icon->show();
 }
 
@@ -31,7 +35,9 @@ bool TTrayIcon::available() {
     return QSystemTrayIcon::isSystemTrayAvailable();
 }
 
-bool TTrayIcon::shown() const { return impl_->icon && impl_->icon->isVisible(); }
+bool TTrayIcon::shown() const {
+    return impl_->icon && impl_->icon->isVisible();
+}
 
 void TTrayIcon::setTooltip(const std::string& text) {
     options_.tooltip = text;

@@ -22,7 +22,7 @@ struct TrayOptions {
 };
 
 class TTrayIcon {
-public:
+  public:
     explicit TTrayIcon(TrayOptions options);
     ~TTrayIcon();
 
@@ -40,7 +40,7 @@ public:
     // Removes the icon; the object stays and ignores clicks afterwards.
     void end();
 
-private:
+  private:
     TrayOptions options_;
     std::unique_ptr<TrayImpl> impl_;
     bool ended_ = false;

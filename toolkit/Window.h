@@ -15,7 +15,7 @@ class TControl;
 struct WindowImpl;
 
 class TWindowBase {
-public:
+  public:
     virtual ~TWindowBase();
     TWindowBase(const TWindowBase&) = delete;
     TWindowBase& operator=(const TWindowBase&) = delete;
@@ -51,7 +51,7 @@ public:
 
     WindowImpl& impl() const { return *impl_; }
 
-protected:
+  protected:
     TWindowBase(Units units, std::unique_ptr<WindowImpl> impl);
     void destroyControls();
 

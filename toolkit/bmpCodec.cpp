@@ -4,9 +4,15 @@
 
 namespace {
 
-uint32_t u16(std::span<const uint8_t> b, size_t at) { return uint32_t(b[at]) | uint32_t(b[at + 1]) << 8; }
-uint32_t u32(std::span<const uint8_t> b, size_t at) { return u16(b, at) | u16(b, at + 2) << 16; }
-int32_t s32(std::span<const uint8_t> b, size_t at) { return int32_t(u32(b, at)); }
+uint32_t u16(std::span<const uint8_t> b, size_t at) {
+    return uint32_t(b[at]) | uint32_t(b[at + 1]) << 8;
+}
+uint32_t u32(std::span<const uint8_t> b, size_t at) {
+    return u16(b, at) | u16(b, at + 2) << 16;
+}
+int32_t s32(std::span<const uint8_t> b, size_t at) {
+    return int32_t(u32(b, at));
+}
 
 void put16(std::vector<uint8_t>& o, uint32_t v) {
     o.push_back(uint8_t(v));
@@ -35,7 +41,8 @@ Status readHeader(std::span<const uint8_t> b, Header& h) {
     h.dataOffset = u32(b, 10);
     uint32_t infoSize = u32(b, 14);
     if (infoSize < 40 || kFileHeader + uint64_t(infoSize) > b.size())
-        return Status::NotSupported("BMP: header size " + std::to_string(infoSize) + " not supported");
+        return Status::NotSupported("BMP: header size " + std::to_string(infoSize) +
+                                    " not supported");
     h.width = s32(b, 18);
     int64_t height = s32(b, 22);
     h.topDown = height < 0;
@@ -45,7 +52,8 @@ Status readHeader(std::span<const uint8_t> b, Header& h) {
     if (u16(b, 26) != 1) return Status::Corruption("BMP: planes must be 1");
     if (compression != 0) return Status::NotSupported("BMP: compressed bitmaps are not supported");
     if (h.bits != 1 && h.bits != 4 && h.bits != 8 && h.bits != 24 && h.bits != 32)
-        return Status::NotSupported("BMP: " + std::to_string(h.bits) + " bits per pixel not supported");
+        return Status::NotSupported("BMP: " + std::to_string(h.bits) +
+                                    " bits per pixel not supported");
     if (h.width <= 0 || h.height <= 0 || h.width > kBmpMaxSide || h.height > kBmpMaxSide ||
         h.width * h.height > kBmpMaxPixels)
         return Status::InvalidArgument("BMP: bad size " + std::to_string(h.width) + " x " +
@@ -58,7 +66,8 @@ Status readHeader(std::span<const uint8_t> b, Header& h) {
         uint64_t maxColours = uint64_t(1) << h.bits;
         if (colours == 0 || colours > maxColours) colours = maxColours;
         uint64_t at = kFileHeader + infoSize;
-        if (at + colours * 4 > h.dataOffset) return Status::Corruption("BMP: palette overlaps the pixels");
+        if (at + colours * 4 > h.dataOffset)
+            return Status::Corruption("BMP: palette overlaps the pixels");
         for (uint64_t i = 0; i < colours; ++i, at += 4)
             h.palette.push_back(uint32_t(b[at + 2]) << 16 | uint32_t(b[at + 1]) << 8 | b[at]);
         h.palette.resize(maxColours, 0);  // indexes past the used colours read as black
@@ -73,9 +82,12 @@ uint32_t pixelAt(std::span<const uint8_t> row, const Header& h, int64_t x) {
             size_t at = size_t(x * (h.bits / 8));
             return uint32_t(row[at + 2]) << 16 | uint32_t(row[at + 1]) << 8 | row[at];
         }
-        case 8: return h.palette[row[size_t(x)]];
-        case 4: return h.palette[(row[size_t(x / 2)] >> (x % 2 ? 0 : 4)) & 15];
-        default: return h.palette[(row[size_t(x / 8)] >> (7 - x % 8)) & 1];
+        case 8:
+            return h.palette[row[size_t(x)]];
+        case 4:
+            return h.palette[(row[size_t(x / 2)] >> (x % 2 ? 0 : 4)) & 15];
+        default:
+            return h.palette[(row[size_t(x / 8)] >> (7 - x % 8)) & 1];
     }
 }
 
@@ -88,8 +100,10 @@ Status decodeBmp(std::span<const uint8_t> bytes, Picture& out) {
     Picture p(int(h.width), int(h.height));
     for (int64_t y = 0; y < h.height; ++y) {
         int64_t fileRow = h.topDown ? y : h.height - 1 - y;
-        auto row = bytes.subspan(size_t(h.dataOffset + uint64_t(fileRow) * h.stride), size_t(h.stride));
-        for (int64_t x = 0; x < h.width; ++x) p.pixels[size_t(y * h.width + x)] = pixelAt(row, h, x);
+        auto row =
+            bytes.subspan(size_t(h.dataOffset + uint64_t(fileRow) * h.stride), size_t(h.stride));
+        for (int64_t x = 0; x < h.width; ++x)
+            p.pixels[size_t(y * h.width + x)] = pixelAt(row, h, x);
     }
     out = std::move(p);
     return Status::OK();

@@ -34,18 +34,21 @@ void fillPolygon(Picture& p, const std::vector<std::pair<double, double>>& pts, 
         for (size_t i = 0; i < pts.size(); ++i) {
             auto [x1, y1] = pts[i];
             auto [x2, y2] = pts[(i + 1) % pts.size()];
-            if ((y1 <= sy && y2 > sy) || (y2 <= sy && y1 > sy)) xs.push_back(x1 + (sy - y1) * (x2 - x1) / (y2 - y1));
+            if ((y1 <= sy && y2 > sy) || (y2 <= sy && y1 > sy))
+                xs.push_back(x1 + (sy - y1) * (x2 - x1) / (y2 - y1));
         }
         std::sort(xs.begin(), xs.end());
         for (size_t i = 0; i + 1 < xs.size(); i += 2)
-            for (int x = int(std::ceil(xs[i] - 0.5)); x < int(std::ceil(xs[i + 1] - 0.5)); ++x) p.set(x, y, c);
+            for (int x = int(std::ceil(xs[i] - 0.5)); x < int(std::ceil(xs[i + 1] - 0.5)); ++x)
+                p.set(x, y, c);
     }
 }
 
 void thickLine(Picture& p, double x1, double y1, double x2, double y2, double width, Color c) {
     double dx = x2 - x1, dy = y2 - y1, len = std::hypot(dx, dy);
     double nx = -dy / len * width / 2, ny = dx / len * width / 2;
-    fillPolygon(p, {{x1 + nx, y1 + ny}, {x2 + nx, y2 + ny}, {x2 - nx, y2 - ny}, {x1 - nx, y1 - ny}}, c);
+    fillPolygon(p, {{x1 + nx, y1 + ny}, {x2 + nx, y2 + ny}, {x2 - nx, y2 - ny}, {x1 - nx, y1 - ny}},
+                c);
 }
 
 // A ballot box in front view with its top in perspective, a slot and a ballot entering it,
@@ -55,12 +58,18 @@ void ballotBox(Picture& p, double x, double y, double s) {
     const Color slot = RGB(20, 20, 40), paper = RGB(255, 255, 255), tick = RGB(30, 150, 70);
     auto X = [&](double u) { return x + u * s; };
     auto Y = [&](double v) { return y + v * s; };
-    fillPolygon(p, {{X(0.10), Y(0.45)}, {X(0.75), Y(0.45)}, {X(0.75), Y(0.95)}, {X(0.10), Y(0.95)}}, front);
-    fillPolygon(p, {{X(0.75), Y(0.45)}, {X(0.90), Y(0.35)}, {X(0.90), Y(0.85)}, {X(0.75), Y(0.95)}}, side);
-    fillPolygon(p, {{X(0.10), Y(0.45)}, {X(0.25), Y(0.35)}, {X(0.90), Y(0.35)}, {X(0.75), Y(0.45)}}, top);
-    fillPolygon(p, {{X(0.33), Y(0.41)}, {X(0.38), Y(0.38)}, {X(0.72), Y(0.38)}, {X(0.67), Y(0.41)}}, slot);
+    fillPolygon(p, {{X(0.10), Y(0.45)}, {X(0.75), Y(0.45)}, {X(0.75), Y(0.95)}, {X(0.10), Y(0.95)}},
+                front);
+    fillPolygon(p, {{X(0.75), Y(0.45)}, {X(0.90), Y(0.35)}, {X(0.90), Y(0.85)}, {X(0.75), Y(0.95)}},
+                side);
+    fillPolygon(p, {{X(0.10), Y(0.45)}, {X(0.25), Y(0.35)}, {X(0.90), Y(0.35)}, {X(0.75), Y(0.45)}},
+                top);
+    fillPolygon(p, {{X(0.33), Y(0.41)}, {X(0.38), Y(0.38)}, {X(0.72), Y(0.38)}, {X(0.67), Y(0.41)}},
+                slot);
     // The ballot, half inside the slot, with a tick mark.
-    fillPolygon(p, {{X(0.40), Y(0.05)}, {X(0.66), Y(0.05)}, {X(0.66), Y(0.395)}, {X(0.40), Y(0.395)}}, paper);
+    fillPolygon(p,
+                {{X(0.40), Y(0.05)}, {X(0.66), Y(0.05)}, {X(0.66), Y(0.395)}, {X(0.40), Y(0.395)}},
+                paper);
     thickLine(p, X(0.45), Y(0.20), X(0.51), Y(0.28), std::max(1.0, s * 0.035), tick);
     thickLine(p, X(0.51), Y(0.28), X(0.62), Y(0.11), std::max(1.0, s * 0.035), tick);
     // A white band across the front, as on real ballot boxes.
@@ -70,10 +79,12 @@ void ballotBox(Picture& p, double x, double y, double s) {
 
 Picture aboutPicture() {
     Picture p(471, 444);
-    const Color skyTop = RGB(214, 226, 248), skyBottom = RGB(252, 252, 255), frame = RGB(33, 0, 127);
-    for (int y = 0; y < p.height; ++y) fillRect(p, 0, y, p.width, 1, mix(skyTop, skyBottom, double(y) / p.height));
+    const Color skyTop = RGB(214, 226, 248), skyBottom = RGB(252, 252, 255),
+                frame = RGB(33, 0, 127);
+    for (int y = 0; y < p.height; ++y)
+        fillRect(p, 0, y, p.width, 1, mix(skyTop, skyBottom, double(y) / p.height));
     // Result bars between the program name and the text lines.
-    const Color bars[] = {RGB(198, 30, 30), RGB(34, 107, 162), RGB(50, 128, 75), RGB(218, 181, 28),
+    const Color bars[] = {RGB(198, 30, 30),  RGB(34, 107, 162), RGB(50, 128, 75), RGB(218, 181, 28),
                           RGB(180, 50, 130), RGB(120, 155, 30), RGB(168, 84, 50)};
     const int heights[] = {70, 96, 52, 84, 40, 62, 30};
     for (int i = 0; i < 7; ++i) {
@@ -116,7 +127,8 @@ int main(int argc, char** argv) {
         return 2;
     }
     std::string folder = argv[1];
-    bool ok = write(folder + "/bmp_tarvelon.bmp", aboutPicture()) && write(folder + "/a_pri.bmp", iconPicture());
+    bool ok = write(folder + "/bmp_tarvelon.bmp", aboutPicture()) &&
+              write(folder + "/a_pri.bmp", iconPicture());
     if (!ok) std::fprintf(stderr, "cannot write the pictures into %s\n", folder.c_str());
     return ok ? 0 : 1;
 }

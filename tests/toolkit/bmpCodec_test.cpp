@@ -1,5 +1,7 @@
 // BMP decoding and encoding: round trips, the uncompressed kinds, and damaged files that
 // must give an error instead of a crash or a wrong picture.
+#include "bmpCodec.h"
+
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -7,7 +9,6 @@
 #include <string>
 
 #include "Resources.h"
-#include "bmpCodec.h"
 #include "embeddedResources.h"
 
 namespace {
@@ -107,7 +108,8 @@ TEST(BmpCodec, DamagedFilesAreRefusedWithAReason) {
         Picture p(1, 1);
         Status s = decodeBmp(bytes, p);
         EXPECT_FALSE(s.ok()) << row.name;
-        EXPECT_NE(s.message().find(row.reason), std::string::npos) << row.name << ": " << s.message();
+        EXPECT_NE(s.message().find(row.reason), std::string::npos)
+            << row.name << ": " << s.message();
         EXPECT_TRUE(p.empty()) << row.name;
     }
     // A palette that claims more colours than fit before the pixels.
@@ -124,7 +126,8 @@ TEST(EmbeddedPictures, HaveTheirExactSizesDepthsAndByteCounts) {
         int width, height;
         size_t bytes, minColours;
     };
-    for (const Row& r : {Row{"BMP_TARVELON", 471, 444, 54 + 1416 * 444, 50}, Row{"a_pri", 32, 32, 54 + 96 * 32, 6}}) {
+    for (const Row& r : {Row{"BMP_TARVELON", 471, 444, 54 + 1416 * 444, 50},
+                         Row{"a_pri", 32, 32, 54 + 96 * 32, 6}}) {
         auto bytes = resourceBytes(r.name);
         ASSERT_EQ(bytes.size(), r.bytes) << r.name;
         EXPECT_EQ(bytes[28], 24) << r.name;  // bits per pixel

@@ -1,8 +1,9 @@
 // The canvas: what the recording canvas records and measures, and that the painter
 // canvas puts Windows RGB colours and shapes where they were asked.
+#include "Canvas.h"
+
 #include <gtest/gtest.h>
 
-#include "Canvas.h"
 #include "Error.h"
 #include "ImageCanvas.h"
 #include "Resources.h"
@@ -64,7 +65,6 @@ TEST(ImageCanvas, DrawsColoursShapesAndTextWhereAsked) {
     EXPECT_EQ(p.at(9, 10), colors::white);   // left of the rectangle
     EXPECT_EQ(p.at(15, 15), colors::white);  // below it
     EXPECT_EQ(p.at(30, 35), RGB(255, 0, 0));
-
 }
 
 TEST(ImageCanvas, WritesTextAlignedInItsRectangle) {
@@ -92,6 +92,17 @@ TEST(ImageCanvas, PicturesAreStretchedToTheirRectangle) {
     Picture p = c.toPicture();
     EXPECT_EQ(p.at(7, 7), RGB(255, 0, 0));
     EXPECT_EQ(p.at(9, 9), colors::white);
+}
+
+TEST(ImageCanvas, PieSlicesRunClockwiseFromTheTop) {
+    ImageCanvas c(100, 100, colors::white);
+    c.setPen(RGB(255, 0, 0), 1, PenStyle::None);
+    c.setBrush(RGB(255, 0, 0));
+    c.pie(Rect{0, 0, 100, 100}, 0, 90);  // twelve to three o'clock
+    Picture p = c.toPicture();
+    EXPECT_EQ(p.at(75, 25), RGB(255, 0, 0));  // upper right
+    EXPECT_EQ(p.at(25, 25), colors::white);   // upper left
+    EXPECT_EQ(p.at(75, 75), colors::white);   // lower right
 }
 
 TEST(MemoryBitmaps, HandlesComeFromGoodBytesOnly) {

@@ -1,9 +1,10 @@
 // Dialogs and their controls driven through the harness: results, the closing check,
 // Escape and the close box, units, centring, labels' click handlers and default buttons.
+#include "Dialog.h"
+
 #include <gtest/gtest.h>
 
 #include "Control.h"
-#include "Dialog.h"
 #include "GuiHarness.h"
 #include "ImageCanvas.h"
 #include "System.h"
@@ -11,7 +12,7 @@
 namespace {
 
 class Dialogs : public ::testing::Test {
-protected:
+  protected:
     void TearDown() override { EXPECT_TRUE(harness.unexpected().empty()); }
     GuiHarness harness;
 };
@@ -19,7 +20,8 @@ protected:
 TEST_F(Dialogs, ButtonsEscapeAndTheCloseBoxEndThroughTheClosingCheck) {
     TDialog dlg(DialogOptions{.title = " Prueba", .width = 200, .height = 100});
     int presses = 0;
-    auto* ok = dlg.add<TButton>(ButtonOptions{.rect = {10, 10, 40, 12}, .caption = "&Aceptar", .id = 7});
+    auto* ok =
+        dlg.add<TButton>(ButtonOptions{.rect = {10, 10, 40, 12}, .caption = "&Aceptar", .id = 7});
     ok->setAction([&] {
         ++presses;
         dlg.end(5);
@@ -103,7 +105,9 @@ TEST_F(Dialogs, LabelsReportClicksAndLetUnhandledClicksThroughToTheDialog) {
     handled->setOnLeftClick([&](int, int) { events.push_back("left"); });
     handled->setOnRightClick([&](int, int) { events.push_back("right"); });
     handled->setOnLeftDoubleClick([&](int, int) { events.push_back("double"); });
-    dlg.bLClicked = [&](TDialog&, int row, int col) { events.push_back("dialog " + std::to_string(row) + "," + std::to_string(col)); };
+    dlg.bLClicked = [&](TDialog&, int row, int col) {
+        events.push_back("dialog " + std::to_string(row) + "," + std::to_string(col));
+    };
     harness.onNextModal([&](WindowView& v) {
         v.clickLabel("con manejador");
         v.clickLabel("con manejador", true);
@@ -113,7 +117,8 @@ TEST_F(Dialogs, LabelsReportClicksAndLetUnhandledClicksThroughToTheDialog) {
         dlg.end();
     });
     dlg.activate();
-    std::vector<std::string> expected = {"left", "right", "double", "dialog 50,50", "dialog 80,150"};
+    std::vector<std::string> expected = {"left", "right", "double", "dialog 50,50",
+                                         "dialog 80,150"};
     EXPECT_EQ(events, expected);
 }
 
@@ -140,8 +145,10 @@ TEST_F(Dialogs, DefaultButtonFocusColoursAndBackgroundPicture) {
     dlg.setBackgroundPicture(Picture(100, 60, RGB(0, 128, 0)));
     EXPECT_TRUE(dlg.hasBackgroundPicture());
     dlg.add<TButton>(ButtonOptions{.rect = {30, 5, 40, 20}, .caption = "&Uno"});
-    auto* two = dlg.add<TButton>(ButtonOptions{.rect = {30, 50, 40, 20}, .caption = "&Dos", .isDefault = true});
-    TSay* say = dlg.add<TSay>(SayOptions{.rect = {0, 0, 50, 12}, .text = "x", .backColor = colors::white});
+    auto* two = dlg.add<TButton>(
+        ButtonOptions{.rect = {30, 50, 40, 20}, .caption = "&Dos", .isDefault = true});
+    TSay* say =
+        dlg.add<TSay>(SayOptions{.rect = {0, 0, 50, 12}, .text = "x", .backColor = colors::white});
     say->setColors(16711680, 16777215);
     EXPECT_EQ(say->textColor(), 16711680u);
     EXPECT_EQ(say->backColor(), std::optional<Color>(16777215));
@@ -150,7 +157,7 @@ TEST_F(Dialogs, DefaultButtonFocusColoursAndBackgroundPicture) {
         Picture p = v.grab();
         EXPECT_EQ(p.at(80, 3), RGB(0, 128, 0));  // the picture under the controls
         EXPECT_EQ(p.at(40, 3), colors::white);   // the label's opaque background
-        v.key(Key::Enter);                        // the default button answers Enter
+        v.key(Key::Enter);                       // the default button answers Enter
     });
     two->setFocus();
     int pressed = 0;

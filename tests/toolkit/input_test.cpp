@@ -28,7 +28,7 @@ TEST(KeyboardState, FollowsKeyEventsAndTestOverrides) {
         dlg.end();
     });
     dlg.activate();
-    EXPECT_TRUE(downDuring);        // down while its press is handled
+    EXPECT_TRUE(downDuring);         // down while its press is handled
     EXPECT_FALSE(keyDown(Key::Up));  // released afterwards
     EXPECT_EQ(keyPressCount(), before + 1);
 
@@ -91,9 +91,11 @@ TEST(TrayIcons, DegradeQuietlyWithoutANotificationAreaAndStopAfterEnd) {
     TTrayIcon tray(TrayOptions{.owner = &owner,
                                .icon = TIcon(Picture(32, 32, colors::blue)),
                                .tooltip = "Urnalia",
-                               .onRightClick = [&](int row, int col) {
-                                   calls.push_back("right " + std::to_string(row) + "," + std::to_string(col));
-                               },
+                               .onRightClick =
+                                   [&](int row, int col) {
+                                       calls.push_back("right " + std::to_string(row) + "," +
+                                                       std::to_string(col));
+                                   },
                                .onLeftDoubleClick = [&] { calls.push_back("double"); }});
     EXPECT_EQ(tray.shown(), TTrayIcon::available());  // offscreen: no notification area
     EXPECT_EQ(tray.tooltip(), "Urnalia");

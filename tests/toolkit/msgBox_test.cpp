@@ -1,16 +1,17 @@
 // Message boxes, the busy box and the run-time error dialog, answered through the harness.
+#include "MsgBox.h"
+
 #include <gtest/gtest.h>
 
 #include <stdexcept>
 
 #include "ErrorDialog.h"
 #include "GuiHarness.h"
-#include "MsgBox.h"
 
 namespace {
 
 class MessageBoxes : public ::testing::Test {
-protected:
+  protected:
     void TearDown() override { EXPECT_TRUE(harness.unexpected().empty()); }
     GuiHarness harness;
 };
@@ -38,7 +39,8 @@ TEST_F(MessageBoxes, YesNoQuestionsAnswerByButtonAndEscapeMeansNo) {
             labels = v.labels();
             r.act(v);
         });
-        bool answer = r.noFirst ? MsgNoYes("¿ Quieres terminar ?", " Atención") : MsgYesNo("¿ Quieres terminar ?", " Atención");
+        bool answer = r.noFirst ? MsgNoYes("¿ Quieres terminar ?", " Atención")
+                                : MsgYesNo("¿ Quieres terminar ?", " Atención");
         EXPECT_EQ(answer, r.expected);
         EXPECT_EQ(focused, r.focused);
         EXPECT_EQ(title, " Atención");
@@ -79,7 +81,8 @@ TEST_F(MessageBoxes, BusyBoxShowsWhileTheActionRunsAndClosesAfter) {
 
     // An action that unwinds still closes the box.
     harness.onNextModal([](WindowView&) {});
-    EXPECT_THROW(MsgRun("x", "Caja", []() -> Value { throw std::runtime_error("falla"); }), std::runtime_error);
+    EXPECT_THROW(MsgRun("x", "Caja", []() -> Value { throw std::runtime_error("falla"); }),
+                 std::runtime_error);
     EXPECT_FALSE(GuiHarness::window("Caja"));
 }
 
@@ -105,12 +108,15 @@ TEST_F(MessageBoxes, ErrorDialogShowsTheRecordAndOffersWhatItsFlagsAllow) {
         harness.onNextModal([&](WindowView& v) {
             for (auto& l : v.labels()) text += l;
             buttons = v.buttons();
-            if (r.press) v.press(r.press);
-            else v.key(Key::Escape);
+            if (r.press)
+                v.press(r.press);
+            else
+                v.key(Key::Escape);
         });
         EXPECT_EQ(showErrorDialog(rec), r.expected);
         EXPECT_EQ(buttons, r.buttons);
-        for (const char* part : {"DBFCDX/1003", "Open error", "21", "datos/casillas.dbf", "DBUSEAREA"})
+        for (const char* part :
+             {"DBFCDX/1003", "Open error", "21", "datos/casillas.dbf", "DBUSEAREA"})
             EXPECT_NE(text.find(part), std::string::npos) << part << " in " << text;
     }
     // Installed as the handler, it answers the layer's raiseError.

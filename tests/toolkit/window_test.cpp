@@ -4,16 +4,16 @@
 
 #include "Bitmap.h"
 #include "Error.h"
-#include "Timer.h"
-#include "bmpCodec.h"
 #include "GuiHarness.h"
 #include "Menu.h"
+#include "Timer.h"
 #include "TopWindow.h"
+#include "bmpCodec.h"
 
 namespace {
 
 class Windows : public ::testing::Test {
-protected:
+  protected:
     void TearDown() override { EXPECT_TRUE(harness.unexpected().empty()); }
     GuiHarness harness;
 };
@@ -75,9 +75,11 @@ TEST_F(Windows, MenuBarsAreDefinedWithCallbacksThatSeeTheMenuBeingBuilt) {
             EXPECT_EQ(TMenu::building(), &sub);
             sub.add("P&artidos", [&] { ran.push_back("partidos"); });
             sub.separator();
-            sub.add("&Salir", MenuItemOptions{.action = [&] { ran.push_back("salir"); }, .enabled = false});
+            sub.add("&Salir",
+                    MenuItemOptions{.action = [&] { ran.push_back("salir"); }, .enabled = false});
         });
-        m.add("A&cerca de...", MenuItemOptions{.action = [&] { ran.push_back("acerca"); }, .checked = true,
+        m.add("A&cerca de...", MenuItemOptions{.action = [&] { ran.push_back("acerca"); },
+                                               .checked = true,
                                                .image = Picture(16, 16, colors::blue)});
     });
     EXPECT_EQ(TMenu::building(), nullptr);
@@ -130,7 +132,8 @@ TEST_F(Windows, BitmapsKeepTheirPictureWhenNewBytesAreBad) {
     });
     TWindow w(WindowOptions{.title = "b", .width = 200, .height = 100});
     auto good = encodeBmp24(Picture(4, 3, RGB(9, 8, 7)));
-    TBitmap* bmp = w.add<TBitmap>(BitmapOptions{.rect = {0, 0, 40, 30}, .bytes = std::string(good.begin(), good.end())});
+    TBitmap* bmp = w.add<TBitmap>(
+        BitmapOptions{.rect = {0, 0, 40, 30}, .bytes = std::string(good.begin(), good.end())});
     EXPECT_EQ(bmp->imageWidth(), 4);
     EXPECT_EQ(bmp->pixelRect().width, 40);  // a given size is kept
     EXPECT_FALSE(bmp->LoadFromString("BM and nothing else"));

@@ -6,7 +6,9 @@
 #include "QtBridge.h"
 
 namespace {
-QRectF toQRectF(const Rect& r) { return QRectF(r.left, r.top, r.width, r.height); }
+QRectF toQRectF(const Rect& r) {
+    return QRectF(r.left, r.top, r.width, r.height);
+}
 }  // namespace
 
 PainterCanvas::PainterCanvas(QPainter& painter) : p_(painter) {
@@ -26,10 +28,18 @@ void PainterCanvas::setFont(const FontSpec& font) {
     font_ = font;
     p_.setFont(toQFont(font));
 }
-void PainterCanvas::setTextColor(Color color) { textColor_ = color; }
-void PainterCanvas::fillRect(const Rect& r, Color color) { p_.fillRect(toQRectF(r), toQColor(color)); }
-void PainterCanvas::rectangle(const Rect& r) { p_.drawRect(toQRectF(r)); }
-void PainterCanvas::line(Point from, Point to) { p_.drawLine(QPointF(from.x, from.y), QPointF(to.x, to.y)); }
+void PainterCanvas::setTextColor(Color color) {
+    textColor_ = color;
+}
+void PainterCanvas::fillRect(const Rect& r, Color color) {
+    p_.fillRect(toQRectF(r), toQColor(color));
+}
+void PainterCanvas::rectangle(const Rect& r) {
+    p_.drawRect(toQRectF(r));
+}
+void PainterCanvas::line(Point from, Point to) {
+    p_.drawLine(QPointF(from.x, from.y), QPointF(to.x, to.y));
+}
 void PainterCanvas::polygon(const std::vector<Point>& points) {
     QPolygonF poly;
     for (Point pt : points) poly << QPointF(pt.x, pt.y);
@@ -48,7 +58,8 @@ void PainterCanvas::text(const Rect& r, const std::string& s, int align) {
         QPointF c(r.left + r.width / 2, r.top + r.height / 2);
         p_.translate(c);
         p_.rotate(-font_.angle);
-        p_.drawText(QRectF(-r.height / 2, -r.width / 2, r.height, r.width), toQtAlign(align), qs(s));
+        p_.drawText(QRectF(-r.height / 2, -r.width / 2, r.height, r.width), toQtAlign(align),
+                    qs(s));
     } else {
         p_.drawText(toQRectF(r), toQtAlign(align), qs(s));
     }
@@ -57,5 +68,9 @@ void PainterCanvas::text(const Rect& r, const std::string& s, int align) {
 void PainterCanvas::picture(const Picture& pic, const Rect& dest) {
     p_.drawImage(toQRectF(dest), toQImage(pic));
 }
-double PainterCanvas::textWidth(const std::string& s) { return QFontMetricsF(p_.font()).horizontalAdvance(qs(s)); }
-double PainterCanvas::textHeight() { return QFontMetricsF(p_.font()).height(); }
+double PainterCanvas::textWidth(const std::string& s) {
+    return QFontMetricsF(p_.font()).horizontalAdvance(qs(s));
+}
+double PainterCanvas::textHeight() {
+    return QFontMetricsF(p_.font()).height();
+}

@@ -6,7 +6,7 @@
 #include "Canvas.h"
 
 class PainterCanvas : public Canvas {
-public:
+  public:
     explicit PainterCanvas(QPainter& painter);
 
     void setPen(Color color, double width, PenStyle style) override;
@@ -23,7 +23,7 @@ public:
     double textWidth(const std::string& text) override;
     double textHeight() override;
 
-private:
+  private:
     QPainter& p_;
     QPen pen_;
     Color textColor_ = colors::black;

@@ -38,8 +38,12 @@ QFont toQFont(const FontSpec& f) {
 
 int toQtAlign(int align) {
     int a = 0;
-    a |= (align & TextAlign::Center) ? Qt::AlignHCenter : (align & TextAlign::Right) ? Qt::AlignRight : Qt::AlignLeft;
-    a |= (align & TextAlign::VCenter) ? Qt::AlignVCenter : (align & TextAlign::Bottom) ? Qt::AlignBottom : Qt::AlignTop;
+    a |= (align & TextAlign::Center)  ? Qt::AlignHCenter
+         : (align & TextAlign::Right) ? Qt::AlignRight
+                                      : Qt::AlignLeft;
+    a |= (align & TextAlign::VCenter)  ? Qt::AlignVCenter
+         : (align & TextAlign::Bottom) ? Qt::AlignBottom
+                                       : Qt::AlignTop;
     if (align & TextAlign::WordBreak) a |= Qt::TextWordWrap;
     return a;
 }

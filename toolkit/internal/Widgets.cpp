@@ -6,7 +6,9 @@
 #include <QPainter>
 
 bool dispatchClick(const ClickHooks& hooks, QMouseEvent* e, bool isDouble) {
-    const auto& hook = isDouble ? hooks.leftDouble : e->button() == Qt::RightButton ? hooks.right : hooks.left;
+    const auto& hook = isDouble                         ? hooks.leftDouble
+                       : e->button() == Qt::RightButton ? hooks.right
+                                                        : hooks.left;
     if (!hook || (isDouble && e->button() != Qt::LeftButton)) return false;
     QPoint p = e->position().toPoint();
     hook(p.y(), p.x());
@@ -51,8 +53,9 @@ void MainWidget::closeEvent(QCloseEvent* e) {
 
 void MainWidget::resizeEvent(QResizeEvent* e) {
     QMainWindow::resizeEvent(e);
-    if (resized) resized(isMaximized() ? 2 : 0, centralWidget() ? centralWidget()->width() : width(),
-                         centralWidget() ? centralWidget()->height() : height());
+    if (resized)
+        resized(isMaximized() ? 2 : 0, centralWidget() ? centralWidget()->width() : width(),
+                centralWidget() ? centralWidget()->height() : height());
 }
 
 void MainWidget::changeEvent(QEvent* e) {

@@ -10,8 +10,9 @@
 #include "Picture.h"
 
 struct WindowImpl {
-    QPointer<QWidget> top;     // the top-level widget: a dialog or a main window
-    QPointer<QWidget> client;  // where controls are placed (the dialog itself, or the main window's centre)
+    QPointer<QWidget> top;  // the top-level widget: a dialog or a main window
+    QPointer<QWidget>
+        client;  // where controls are placed (the dialog itself, or the main window's centre)
 };
 
 struct ControlImpl {
@@ -25,7 +26,7 @@ struct ClickHooks {
 };
 
 class DialogWidget : public QDialog {
-public:
+  public:
     explicit DialogWidget(QWidget* parent) : QDialog(parent) {}
 
     std::function<void(int result)> requestEnd;  // Escape and the close box ask the owner
@@ -37,7 +38,7 @@ public:
         if (requestEnd) requestEnd(0);
     }
 
-protected:
+  protected:
     void closeEvent(QCloseEvent* e) override;
     void keyPressEvent(QKeyEvent* e) override;
     void mousePressEvent(QMouseEvent* e) override;
@@ -46,23 +47,23 @@ protected:
 };
 
 class MainWidget : public QMainWindow {
-public:
+  public:
     std::function<bool()> mayClose;
     std::function<void()> closed;  // after a close was accepted
     std::function<void(int sizeType, int width, int height)> resized;
 
-protected:
+  protected:
     void closeEvent(QCloseEvent* e) override;
     void resizeEvent(QResizeEvent* e) override;
     void changeEvent(QEvent* e) override;
 };
 
 class LabelWidget : public QLabel {
-public:
+  public:
     explicit LabelWidget(QWidget* parent) : QLabel(parent) {}
     ClickHooks clicks;
 
-protected:
+  protected:
     void mousePressEvent(QMouseEvent* e) override;
     void mouseDoubleClickEvent(QMouseEvent* e) override;
 };

@@ -1,16 +1,17 @@
 // The about box: the splash that refuses to close until told, the menu's box that closes
 // on a click, a key or after ten seconds, remembered texts, the picture and the layout.
+#include "acercaDe.h"
+
 #include <gtest/gtest.h>
 
 #include "GuiHarness.h"
 #include "System.h"
-#include "acercaDe.h"
 #include "dtot.h"
 
 namespace {
 
 class AboutBox : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override { forgetAcercaDeSettings(); }
     void TearDown() override {
         setUrlOpenerForTests(nullptr);
@@ -21,17 +22,19 @@ protected:
 
 // The start-up splash as the program shows it.
 std::unique_ptr<acercaDeClass> showSplash(bool* initRan = nullptr) {
-    return ACERCADE({.program = Value("Urnalia"),
-                            .line1 = Value("España"),
-                            .line2 = Value("2011"),
-                            .line3 = Value("Conteo de votos"),
-                            .line4 = Value(DTOT(Value(Date::fromYmd(2011, 11, 18)), Value("dd de mmmm de yyyy "))),
-                            .year = Value("2011"),
-                            .showMail = Value(false),
-                     .init = [initRan](acercaDeClass& box) {
-                         if (initRan) *initRan = true;
-                         for (TSay* l : {box.oLinea1, box.oLinea2, box.oLinea3, box.oLinea4}) l->setColors(8323105);
-                     }});
+    return ACERCADE(
+        {.program = Value("Urnalia"),
+         .line1 = Value("España"),
+         .line2 = Value("2011"),
+         .line3 = Value("Conteo de votos"),
+         .line4 = Value(DTOT(Value(Date::fromYmd(2011, 11, 18)), Value("dd de mmmm de yyyy "))),
+         .year = Value("2011"),
+         .showMail = Value(false),
+         .init = [initRan](acercaDeClass& box) {
+             if (initRan) *initRan = true;
+             for (TSay* l : {box.oLinea1, box.oLinea2, box.oLinea3, box.oLinea4})
+                 l->setColors(8323105);
+         }});
 }
 
 TEST_F(AboutBox, SplashRefusesToCloseUntilItsCheckIsCleared) {
@@ -71,8 +74,10 @@ TEST_F(AboutBox, TheMenusBoxShowsTheSplashTextsAndClosesOnAClickOrAKey) {
         harness.onNextModal([&](WindowView& v) {
             labels = v.labels();
             modal = v.modal();
-            if (byKey) v.key(Key::Other);
-            else v.click(300, 200);
+            if (byKey)
+                v.key(Key::Other);
+            else
+                v.click(300, 200);
         });
         auto box = ACERCADE({.autoClose = Value(true)});
         EXPECT_TRUE(modal);
@@ -109,7 +114,8 @@ TEST_F(AboutBox, SizedToThePictureWithTheTextsWhereTheLayoutPutsThem) {
     EXPECT_TRUE(box->hasBackgroundPicture());
     // Dialog coordinates are two pixels each.
     EXPECT_EQ(box->oPrograma->pixelRect(), (Rect{4, 0, double(W + 8), 160}));
-    EXPECT_EQ(box->oLinea1->pixelRect(), (Rect{std::round((H / 4.0 - 16) * 2), 4, double(W - 4), 24}));
+    EXPECT_EQ(box->oLinea1->pixelRect(),
+              (Rect{std::round((H / 4.0 - 16) * 2), 4, double(W - 4), 24}));
     EXPECT_EQ(box->oLinea4->pixelRect().top, std::round((H / 4.0 + 8) * 2));
     ASSERT_NE(box->oCorreo, nullptr);
     EXPECT_EQ(box->oCorreo->pixelRect().top, (H / 2 - 16) * 2);

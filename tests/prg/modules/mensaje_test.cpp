@@ -8,10 +8,12 @@
 namespace {
 
 class Casilla : public Object {
-public:
+  public:
     std::string className() const override { return "CASILLA"; }
     std::vector<std::pair<std::string, Value>> members() const override {
-        return {{"nVotos", Value(120)}, {"cTipo", Value("B1")}, {"aPartidos", Value(Array{Value(1), Value(2)})}};
+        return {{"nVotos", Value(120)},
+                {"cTipo", Value("B1")},
+                {"aPartidos", Value(Array{Value(1), Value(2)})}};
     }
 };
 
@@ -74,8 +76,8 @@ TEST(MensajeLayout, FollowsTheBoxArithmetic) {
     // One line 100 wide, one button 50 wide, title 20 wide.
     MensajeLayout l = mensajeLayout(1, 100, 1, 50, 20);
     EXPECT_EQ(l.buttonWidth, 58);
-    EXPECT_EQ(l.boxWidth, 114);                        // widest line + 14
-    EXPECT_EQ(l.rowStart, (114 - 72) / 2.0 + 7);        // row width (58 + 7) * 1 + 7 = 72
+    EXPECT_EQ(l.boxWidth, 114);                   // widest line + 14
+    EXPECT_EQ(l.rowStart, (114 - 72) / 2.0 + 7);  // row width (58 + 7) * 1 + 7 = 72
     EXPECT_EQ(l.boxHeight, 60);
     EXPECT_EQ(l.lines[0], (Rect{0, 0, 57, 7.5}));
     EXPECT_EQ(l.buttons[0], (Rect{15, 28 / 2.0, 29, 10}));
@@ -95,7 +97,7 @@ TEST(MensajeLayout, FollowsTheBoxArithmetic) {
 }
 
 class Boxes : public ::testing::Test {
-protected:
+  protected:
     void TearDown() override { EXPECT_TRUE(harness.unexpected().empty()); }
     GuiHarness harness;
 };
@@ -124,7 +126,10 @@ TEST_F(Boxes, CanCloseFalseLeavesOnlyTheButtons) {
         EXPECT_TRUE(v.visible());
         v.press("No");
     });
-    EXPECT_EQ(MENSAJE({.value = Value("¿Seguro?"), .buttons = Array{Value("Sí"), Value("No")}, .canClose = false}), 2);
+    EXPECT_EQ(MENSAJE({.value = Value("¿Seguro?"),
+                       .buttons = Array{Value("Sí"), Value("No")},
+                       .canClose = false}),
+              2);
 }
 
 TEST_F(Boxes, TheDefaultButtonTakesTheFocusAndBadNumbersMeanTheFirst) {
@@ -132,8 +137,8 @@ TEST_F(Boxes, TheDefaultButtonTakesTheFocusAndBadNumbersMeanTheFirst) {
         Value defaultButton;
         const char* focused;
     };
-    for (const Row& r : {Row{Value(), "Uno"}, Row{Value(0), "Uno"}, Row{Value(4), "Uno"}, Row{Value("2"), "Uno"},
-                         Row{Value(2), "Dos"}, Row{Value(3), "Tres"}}) {
+    for (const Row& r : {Row{Value(), "Uno"}, Row{Value(0), "Uno"}, Row{Value(4), "Uno"},
+                         Row{Value("2"), "Uno"}, Row{Value(2), "Dos"}, Row{Value(3), "Tres"}}) {
         std::string focused;
         harness.onNextModal([&](WindowView& v) {
             focused = v.focusedCaption();
@@ -160,9 +165,12 @@ TEST_F(Boxes, TitlesSizesAndPositionsFollowTheLayout) {
         button = v.controlRect("Aceptar");
         v.press("Aceptar");
     });
-    MENSAJE({.value = Value("una línea de texto"), .buttons = Value("Aceptar"), .title = Value(25), .font = &font});
-    MensajeLayout l = mensajeLayout(1, font.textWidth("una línea de texto"), 1, font.textWidth("Aceptar"),
-                                    font.textWidth("25"));
+    MENSAJE({.value = Value("una línea de texto"),
+             .buttons = Value("Aceptar"),
+             .title = Value(25),
+             .font = &font});
+    MensajeLayout l = mensajeLayout(1, font.textWidth("una línea de texto"), 1,
+                                    font.textWidth("Aceptar"), font.textWidth("25"));
     EXPECT_EQ(title, "25");
     EXPECT_EQ(width, int(l.boxWidth + 0.5));
     EXPECT_EQ(height, 60);
@@ -182,7 +190,8 @@ TEST_F(Boxes, NestedListsOpenDrillDownBoxesTitledWithTheirPath) {
     bool drillDownModal = true;
     harness.onNextModal([&](WindowView& v) {
         EXPECT_EQ(v.labels(), (std::vector<std::string>{"primero", "{ ... (2) }"}));
-        EXPECT_FALSE(v.doubleClickLabel("primero") && GuiHarness::window("1"));  // a plain line opens nothing
+        EXPECT_FALSE(v.doubleClickLabel("primero") &&
+                     GuiHarness::window("1"));  // a plain line opens nothing
         ASSERT_TRUE(v.doubleClickLabel("{ ... (2) }"));
         auto box = GuiHarness::window("2");
         ASSERT_TRUE(box);
@@ -218,7 +227,8 @@ TEST_F(Boxes, ObjectsShowTheirMembersUnderTheClassName) {
         v.key(Key::Escape);
     });
     EXPECT_EQ(MENSAJE({.value = Value(Array{obj})}), 0);
-    EXPECT_EQ(drillLabels, (std::vector<std::string>{"aPartidos: { ... (2) }", "cTipo: B1", "nVotos: 120"}));
+    EXPECT_EQ(drillLabels,
+              (std::vector<std::string>{"aPartidos: { ... (2) }", "cTipo: B1", "nVotos: 120"}));
 
     std::string title;
     harness.onNextModal([&](WindowView& v) {

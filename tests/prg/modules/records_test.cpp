@@ -13,12 +13,13 @@
 namespace {
 
 class Records : public EngineTest {
-protected:
+  protected:
     void SetUp() override {
         EngineTest::SetUp();
-        ASSERT_TRUE(DBCREATE("votos", {{"clave", 'C', 4, 0}, {"votos", 'N', 6, 0}, {"fecha", 'D', 8, 0},
-                                       {"ok", 'L', 1, 0}},
-                             "ARRAYRDD", false));
+        ASSERT_TRUE(DBCREATE(
+            "votos",
+            {{"clave", 'C', 4, 0}, {"votos", 'N', 6, 0}, {"fecha", 'D', 8, 0}, {"ok", 'L', 1, 0}},
+            "ARRAYRDD", false));
         ASSERT_TRUE(DBUSEAREA(true, "ARRAYRDD", "votos", "OTRO", true));
         for (int i = 1; i <= 3; ++i) {
             ASSERT_TRUE(DBAPPEND());
@@ -121,7 +122,8 @@ TEST_F(Records, AHeldRecordShowsTheBusyBoxAndAsksAfterTheGivenSeconds) {
     EXPECT_FALSE(RBLOQUEAR(Value(3)));
     EXPECT_EQ(busyLabels, std::vector<std::string>{"Registro 2 de VOTOS"});
     EXPECT_EQ(busyTitle, "Intentado bloquear registro");
-    EXPECT_EQ(questionLines, (std::vector<std::string>{"Error al bloquear el registro", "2 de VOTOS"}));
+    EXPECT_EQ(questionLines,
+              (std::vector<std::string>{"Error al bloquear el registro", "2 de VOTOS"}));
     EXPECT_EQ(questionButtons, (std::vector<std::string>{"Reintentar", "Cancelar"}));
     // Three clock seconds of waiting (the first may be a part of a second), then the question.
     EXPECT_GT(askedAt - start, 2.0);

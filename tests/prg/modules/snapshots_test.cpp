@@ -21,29 +21,32 @@ TEST(Snapshots, WritesTheBoxesAsPng) {
     GuiHarness harness;
     TestClock clock(1321615800.0, 0.001);
 
-    auto splash = ACERCADE({.program = Value("Urnalia"),
-                            .line1 = Value("España"),
-                            .line2 = Value("2011"),
-                            .line3 = Value("Cómputo electoral por casilla"),
-                            .line4 = Value(DTOT(Value(Date::fromYmd(2011, 11, 18)), Value("dd de mmmm de yyyy "))),
-                            .year = Value("2011"),
-                            .showMail = Value(true),
-                            .init = [](acercaDeClass& box) {
-                                for (TSay* l : {box.oLinea1, box.oLinea2, box.oLinea3, box.oLinea4})
-                                    l->setColors(8323105);
-                            }});
+    auto splash = ACERCADE(
+        {.program = Value("Urnalia"),
+         .line1 = Value("España"),
+         .line2 = Value("2011"),
+         .line3 = Value("Cómputo electoral por casilla"),
+         .line4 = Value(DTOT(Value(Date::fromYmd(2011, 11, 18)), Value("dd de mmmm de yyyy "))),
+         .year = Value("2011"),
+         .showMail = Value(true),
+         .init = [](acercaDeClass& box) {
+             for (TSay* l : {box.oLinea1, box.oLinea2, box.oLinea3, box.oLinea4})
+                 l->setColors(8323105);
+         }});
     auto about = GuiHarness::window("");
     ASSERT_TRUE(about);
     EXPECT_TRUE(about->grab(folder + "/about.png"));
     splash->bValid = nullptr;
     splash->end();
 
-    Value partidos = Value(Array{Value("Partido Acción Ñandú"), Value(1234), Value(Date::fromYmd(2011, 11, 18)),
-                                 Value(Array{Value("Sí"), Value("No"), Value(Array{Value(1)})}), Value(true)});
+    Value partidos =
+        Value(Array{Value("Partido Acción Ñandú"), Value(1234), Value(Date::fromYmd(2011, 11, 18)),
+                    Value(Array{Value("Sí"), Value("No"), Value(Array{Value(1)})}), Value(true)});
     harness.onNextModal([&](WindowView& v) {
         EXPECT_TRUE(v.grab(folder + "/mensaje.png"));
         v.doubleClickLabel("{ ... (3) }");
-        if (auto drill = GuiHarness::window("4")) EXPECT_TRUE(drill->grab(folder + "/drilldown.png"));
+        if (auto drill = GuiHarness::window("4"))
+            EXPECT_TRUE(drill->grab(folder + "/drilldown.png"));
         v.press("Cancelar");
     });
     MENSAJE({.value = partidos,

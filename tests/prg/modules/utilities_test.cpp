@@ -18,8 +18,10 @@ TEST(Dtot, EveryPlaceholderAndTheEmptyDate) {
         {Value(Date::fromYmd(2011, 11, 18)), Value(), "18 de november de 2011"},
         {Value(Date()), Value(), "   de  de     "},
         {Value("20111118"), Value(), "   de  de     "},  // not a date: the empty date
-        {Value(Date::fromYmd(2011, 11, 18)), Value("dd de mmmm de yyyy "), "18 de november de 2011 "},
-        {Value(Date::fromYmd(2011, 11, 18)), Value(7), "18 de november de 2011"},  // not a text pattern
+        {Value(Date::fromYmd(2011, 11, 18)), Value("dd de mmmm de yyyy "),
+         "18 de november de 2011 "},
+        {Value(Date::fromYmd(2011, 11, 18)), Value(7),
+         "18 de november de 2011"},  // not a text pattern
         {Value(monday), Value("dddd|Dddd|DDDD"), "Monday|Monday|MONDAY"},
         {Value(monday), Value("ddd|Ddd|DDD"), "Mon|Mon|MON"},
         {Value(monday), Value("dd|DD|0d|0D"), "5|5|05|05"},
@@ -50,16 +52,20 @@ TEST(ExtDefault, AppendsOnlyWhenThereIsNoExtension) {
         {Value("votos"), Value("  cdx "), "votos.cdx"},
         {Value("votos"), Value(), "votos."},
         {Value(3), Value("dbf"), ".dbf"},
-        {Value("datos.v1/votos"), Value("dbf"), "datos.v1/votos.dbf"},  // a dot in a folder is no extension
+        {Value("datos.v1/votos"), Value("dbf"),
+         "datos.v1/votos.dbf"},  // a dot in a folder is no extension
         {Value("datos/votos.dbf"), Value("cdx"), "datos/votos.dbf"},
     };
     for (const Row& r : rows) EXPECT_EQ(EXTDEFAULT(r.file, r.ext), r.expected) << r.file.toText();
 }
 
-Value list(std::initializer_list<Value> items) { return Value(Array(items)); }
+Value list(std::initializer_list<Value> items) {
+    return Value(Array(items));
+}
 
 TEST(AMax, TypesWindowsAndProjections) {
-    Value length = Value(Callable([](const std::vector<Value>& a) { return Value(int(a[0].text().size())); }));
+    Value length =
+        Value(Callable([](const std::vector<Value>& a) { return Value(int(a[0].text().size())); }));
     Value negate = Value(Callable([](const std::vector<Value>& a) { return Value(-a[0].num()); }));
     struct Row {
         const char* name;
@@ -80,8 +86,19 @@ TEST(AMax, TypesWindowsAndProjections) {
         {"no match in the scan", list({"a", "b", 7}), Value(1), Value(2), {}, Value("N"), Value()},
         {"projection", list({"ab", "abcd", "a"}), {}, {}, length, {}, Value(4)},
         {"projection keeps the value", list({3, 1, 2}), {}, {}, negate, {}, Value(-1)},
-        {"several types", list({"zz", 3, Date::fromYmd(2011, 1, 1), 9}), {}, {}, {}, Value("N"), Value(9)},
-        {"dates", list({Date::fromYmd(2011, 1, 1), Date::fromYmd(2012, 1, 1)}), {}, {}, {}, {},
+        {"several types",
+         list({"zz", 3, Date::fromYmd(2011, 1, 1), 9}),
+         {},
+         {},
+         {},
+         Value("N"),
+         Value(9)},
+        {"dates",
+         list({Date::fromYmd(2011, 1, 1), Date::fromYmd(2012, 1, 1)}),
+         {},
+         {},
+         {},
+         {},
          Value(Date::fromYmd(2012, 1, 1))},
         {"logicals", list({false, true, false}), {}, {}, {}, {}, Value(true)},
     };
