@@ -1,0 +1,170 @@
+#include "App.h"
+
+#include <QApplication>
+#include <QKeyEvent>
+#include <chrono>
+#include <cmath>
+#include <ctime>
+#include <set>
+#include <thread>
+
+#include "Clock.h"
+#include "Keyboard.h"
+
+namespace {
+
+std::function<double()>& clockOverride() {
+    static std::function<double()> f;
+    return f;
+}
+std::function<bool(Key)>& keyboardOverride() {
+    static std::function<bool(Key)> f;
+    return f;
+}
+
+Key keyOf(int qtKey) {
+    switch (qtKey) {
+        case Qt::Key_Escape:
+            return Key::Escape;
+        case Qt::Key_Return:
+        case Qt::Key_Enter:
+            return Key::Enter;
+        case Qt::Key_Up:
+            return Key::Up;
+        case Qt::Key_Down:
+            return Key::Down;
+        case Qt::Key_Left:
+            return Key::Left;
+        case Qt::Key_Right:
+            return Key::Right;
+        case Qt::Key_Shift:
+            return Key::Shift;
+        case Qt::Key_Control:
+            return Key::Control;
+        default:
+            return Key::Other;
+    }
+}
+
+// The application object: it sees every event once on its way in, which is where the key
+// state is kept. An event from the platform reaches its window first and is then
+// forwarded to the focused widget; only the delivery to a widget counts.
+class Application : public QApplication {
+  public:
+    Application(int& argc, char** argv) : QApplication(argc, argv) {}
+
+    bool notify(QObject* receiver, QEvent* e) override {
+        if ((e->type() == QEvent::KeyPress || e->type() == QEvent::KeyRelease) &&
+            receiver->isWidgetType()) {
+            auto* k = static_cast<QKeyEvent*>(e);
+            if (!k->isAutoRepeat()) {
+                if (e->type() == QEvent::KeyPress) {
+                    down.insert(keyOf(k->key()));
+                    ++presses;
+                } else {
+                    down.erase(keyOf(k->key()));
+                }
+            }
+        }
+        return QApplication::notify(receiver, e);
+    }
+
+    std::set<Key> down;
+    long presses = 0;
+};
+
+Application* app = nullptr;
+
+}  // namespace
+
+void appEnsure() {
+    if (QApplication::instance()) return;
+    static int argc = 1;
+    static char name[] = "urnalia";
+    static char* argv[] = {name, nullptr};
+    app = new Application(argc, argv);  // lives for the whole process
+}
+
+void SysRefresh() {
+    appEnsure();
+    QApplication::sendPostedEvents();
+    QApplication::processEvents(QEventLoop::AllEvents);
+}
+
+bool waitWithEvents(double seconds, bool untilKey) {
+    appEnsure();
+    double end = clockSeconds() + seconds;
+    long presses = keyPressCount();
+    while (clockSeconds() < end) {
+        SysRefresh();
+        if (untilKey && keyPressCount() != presses) return true;
+        if (!clockOverride()) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    return false;
+}
+
+// Only the program's own loop is asked to end: quitting while no loop runs would make
+// every later modal loop return at once.
+bool mainLoopRunning = false;
+
+int runEventLoop() {
+    appEnsure();
+    mainLoopRunning = true;
+    int code = QApplication::exec();
+    mainLoopRunning = false;
+    return code;
+}
+
+void quitEventLoop(int code) {
+    if (mainLoopRunning) QApplication::exit(code);
+}
+
+// ---- clock ------------------------------------------------------------------------------
+
+double clockSeconds() {
+    if (clockOverride()) return clockOverride()();
+    using namespace std::chrono;
+    auto now = system_clock::now();
+    std::time_t t = system_clock::to_time_t(now);
+    std::tm local{};
+    localtime_r(&t, &local);
+    double fraction = duration<double>(now.time_since_epoch()).count() - double(t);
+    return double(t) + double(local.tm_gmtoff) + fraction;
+}
+
+int clockSecond() {
+    auto whole = static_cast<long long>(std::floor(clockSeconds()));
+    return int(((whole % 60) + 60) % 60);
+}
+
+Date clockToday() {
+    auto days = static_cast<long long>(std::floor(clockSeconds() / 86400));
+    return Date::fromYmd(1970, 1, 1).plusDays(days);
+}
+
+int clockYear() {
+    return clockToday().year();
+}
+
+void setClockForTests(std::function<double()> secondsSinceEpoch) {
+    clockOverride() = std::move(secondsSinceEpoch);
+}
+
+// ---- keyboard ---------------------------------------------------------------------------
+
+bool keyDown(Key k) {
+    appEnsure();
+    QApplication::processEvents(QEventLoop::AllEvents);
+    if (keyboardOverride()) return keyboardOverride()(k);
+    if (k == Key::Shift) return QGuiApplication::queryKeyboardModifiers() & Qt::ShiftModifier;
+    if (k == Key::Control) return QGuiApplication::queryKeyboardModifiers() & Qt::ControlModifier;
+    return app && app->down.count(k) > 0;
+}
+
+long keyPressCount() {
+    return app ? app->presses : 0;
+}
+
+void setKeyboardForTests(std::function<bool(Key)> isDown) {
+    keyboardOverride() = std::move(isDown);
+}

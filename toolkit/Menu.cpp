@@ -1,0 +1,176 @@
+#include "Menu.h"
+
+#include <QAction>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPixmap>
+#include <QPointer>
+
+#include "App.h"
+#include "TopWindow.h"
+#include "internal/QtBridge.h"
+#include "internal/Widgets.h"
+
+struct MenuImpl {
+    QPointer<QMenuBar> bar;  // one of the two
+    QPointer<QMenu> menu;
+
+    QAction* addAction(const QString& caption) {
+        return bar ? bar->addAction(caption) : menu->addAction(caption);
+    }
+    QAction* addMenu(QMenu* m) { return bar ? bar->addMenu(m) : menu->addMenu(m); }
+    QAction* addSeparator() { return bar ? bar->addSeparator() : menu->addSeparator(); }
+};
+
+struct MenuItemImpl {
+    QPointer<QAction> action;
+};
+
+namespace {
+std::vector<TMenu*>& buildStack() {
+    static std::vector<TMenu*> s;
+    return s;
+}
+}  // namespace
+
+// ---- items ------------------------------------------------------------------------------
+
+TMenuItem::TMenuItem(MenuItemImpl* impl, std::unique_ptr<TMenu> submenu,
+                     std::function<void()> action)
+    : impl_(impl), submenu_(std::move(submenu)), action_(std::move(action)) {
+    QObject::connect(impl_->action.data(), &QAction::triggered, [this] { runAction(); });
+}
+TMenuItem::~TMenuItem() = default;
+
+std::string TMenuItem::caption() const {
+    return utf8(impl_->action->text());
+}
+void TMenuItem::setCaption(const std::string& caption) {
+    impl_->action->setText(qs(caption));
+}
+bool TMenuItem::enabled() const {
+    return impl_->action->isEnabled();
+}
+void TMenuItem::setEnabled(bool on) {
+    impl_->action->setEnabled(on);
+}
+bool TMenuItem::checked() const {
+    return impl_->action->isChecked();
+}
+void TMenuItem::setChecked(bool on) {
+    impl_->action->setCheckable(true);
+    impl_->action->setChecked(on);
+}
+bool TMenuItem::hasImage() const {
+    return !impl_->action->icon().isNull();
+}
+void TMenuItem::setImage(const Picture& p) {
+    impl_->action->setIcon(p.empty() ? QIcon() : QIcon(QPixmap::fromImage(toQImage(p))));
+}
+bool TMenuItem::isSeparator() const {
+    return impl_->action->isSeparator();
+}
+void TMenuItem::trigger() {
+    if (impl_->action->isEnabled()) impl_->action->trigger();
+}
+
+// ---- menus ------------------------------------------------------------------------------
+
+TMenu::TMenu(std::unique_ptr<MenuImpl> impl) : impl_(std::move(impl)) {}
+
+TMenu::~TMenu() {
+    items_.clear();
+    delete impl_->bar.data();
+    delete impl_->menu.data();
+}
+
+std::unique_ptr<TMenu> TMenu::bar(const std::function<void(TMenu&)>& build) {
+    appEnsure();
+    auto impl = std::make_unique<MenuImpl>();
+    impl->bar = new QMenuBar;
+    std::unique_ptr<TMenu> m(new TMenu(std::move(impl)));
+    m->define(build);
+    return m;
+}
+
+std::unique_ptr<TMenu> TMenu::popup(const std::function<void(TMenu&)>& build) {
+    appEnsure();
+    auto impl = std::make_unique<MenuImpl>();
+    impl->menu = new QMenu;
+    std::unique_ptr<TMenu> m(new TMenu(std::move(impl)));
+    m->define(build);
+    return m;
+}
+
+TMenu* TMenu::building() {
+    return buildStack().empty() ? nullptr : buildStack().back();
+}
+
+void TMenu::define(const std::function<void(TMenu&)>& build) {
+    if (!build) return;
+    buildStack().push_back(this);
+    struct Pop {
+        ~Pop() { buildStack().pop_back(); }
+    } pop;
+    build(*this);
+}
+
+TMenuItem* TMenu::add(const std::string& caption, MenuItemOptions o) {
+    auto* impl = new MenuItemImpl;
+    impl->action = impl_->addAction(qs(caption));
+    auto item = std::make_unique<TMenuItem>(impl, nullptr, std::move(o.action));
+    if (o.checkable || o.checked) item->setChecked(o.checked);
+    item->setEnabled(o.enabled);
+    if (!o.image.empty()) item->setImage(o.image);
+    items_.push_back(std::move(item));
+    return items_.back().get();
+}
+
+TMenuItem* TMenu::add(const std::string& caption, std::function<void()> action) {
+    MenuItemOptions o;
+    o.action = std::move(action);
+    return add(caption, std::move(o));
+}
+
+TMenuItem* TMenu::addMenu(const std::string& caption, const std::function<void(TMenu&)>& build) {
+    auto subImpl = std::make_unique<MenuImpl>();
+    subImpl->menu = new QMenu(qs(caption));
+    std::unique_ptr<TMenu> sub(new TMenu(std::move(subImpl)));
+    auto* impl = new MenuItemImpl;
+    impl->action = impl_->addMenu(sub->impl_->menu);
+    TMenu* subPtr = sub.get();
+    items_.push_back(std::make_unique<TMenuItem>(impl, std::move(sub), nullptr));
+    subPtr->define(build);
+    return items_.back().get();
+}
+
+void TMenu::separator() {
+    auto* impl = new MenuItemImpl;
+    impl->action = impl_->addSeparator();
+    items_.push_back(std::make_unique<TMenuItem>(impl, nullptr, nullptr));
+}
+
+TMenuItem* TMenu::find(const std::string& caption) const {
+    for (const auto& item : items_) {
+        if (!item->isSeparator() && plainCaption(item->caption()) == plainCaption(caption))
+            return item.get();
+        if (item->submenu())
+            if (TMenuItem* found = item->submenu()->find(caption)) return found;
+    }
+    return nullptr;
+}
+
+bool TMenu::isPopup() const {
+    return impl_->menu != nullptr;
+}
+
+void TMenu::activate(int row, int col, TWindowBase* over) {
+    if (!impl_->menu) return;  // a menu bar is shown by its window
+    QPoint at(col, row);
+    if (over) at = over->impl().client->mapToGlobal(at);
+    impl_->menu->exec(at);
+}
+
+void TMenu::attachTo(TWindow& window) {
+    if (impl_->bar) static_cast<QMainWindow*>(window.impl().top.data())->setMenuBar(impl_->bar);
+}

@@ -1,0 +1,105 @@
+#include "TopWindow.h"
+
+#include <QEventLoop>
+#include <QIcon>
+#include <QPixmap>
+
+#include "App.h"
+#include "Control.h"
+#include "Menu.h"
+#include "internal/QtBridge.h"
+#include "internal/Widgets.h"
+
+namespace {
+
+std::unique_ptr<WindowImpl> makeMainWindow(const WindowOptions& o) {
+    appEnsure();
+    auto* w = new MainWidget;
+    auto* centre = new QWidget(w);
+    w->setCentralWidget(centre);
+    w->setWindowTitle(qs(o.title));
+    w->resize(std::max(o.width, 1), std::max(o.height, 1));
+    auto impl = std::make_unique<WindowImpl>();
+    impl->top = w;
+    impl->client = centre;
+    return impl;
+}
+
+MainWidget* widgetOf(const TWindow& w) {
+    return static_cast<MainWidget*>(w.impl().top.data());
+}
+
+}  // namespace
+
+TWindow::TWindow(WindowOptions o) : TWindowBase(o.units, makeMainWindow(o)) {
+    MainWidget* w = widgetOf(*this);
+    w->mayClose = [this] { return !bValid || bValid(*this); };
+    w->resized = [this](int sizeType, int width, int height) {
+        if (client_ && sizeType != 1) client_->move(Rect{0, 0, double(width), double(height)});
+        if (bResized) bResized(*this, sizeType, width, height);
+    };
+}
+
+TWindow::~TWindow() {
+    MainWidget* w = widgetOf(*this);
+    w->mayClose = nullptr;
+    w->resized = nullptr;
+    destroyControls();
+    menu_.reset();
+}
+
+void TWindow::setMenu(std::unique_ptr<TMenu> menu) {
+    menu_ = std::move(menu);
+    if (menu_) menu_->attachTo(*this);
+}
+
+void TWindow::setIcon(const TIcon& icon) {
+    icon_ = icon;
+    widgetOf(*this)->setWindowIcon(QIcon(QPixmap::fromImage(toQImage(icon.picture()))));
+}
+
+void TWindow::setClient(TControl* c) {
+    client_ = c;
+    if (c) c->move(Rect{0, 0, double(width()), double(height())});
+}
+
+void TWindow::activate(Show how) {
+    MainWidget* w = widgetOf(*this);
+    switch (how) {
+        case Show::Maximized:
+            w->showMaximized();
+            break;
+        case Show::Minimized:
+            w->showMinimized();
+            break;
+        default:
+            w->show();
+    }
+}
+
+bool TWindow::end() {
+    return widgetOf(*this)->close();
+}
+void TWindow::minimize() {
+    widgetOf(*this)->showMinimized();
+}
+void TWindow::restore() {
+    MainWidget* w = widgetOf(*this);
+    if (w->isMinimized() || !w->isVisible()) w->showNormal();
+    bringToTop();
+}
+bool TWindow::minimized() const {
+    return widgetOf(*this)->isMinimized();
+}
+bool TWindow::maximized() const {
+    return widgetOf(*this)->isMaximized();
+}
+
+void TWindow::waitClosed() {
+    MainWidget* w = widgetOf(*this);
+    if (!w->isVisible()) return;
+    QEventLoop loop;
+    w->closed = [&loop] { loop.quit(); };
+    loop.exec();
+    w->closed = nullptr;
+}

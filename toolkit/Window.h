@@ -1,0 +1,64 @@
+#pragma once
+// Windows that hold controls: the base of TDialog and TWindow.
+//
+// A window owns its controls: `add<TSay>(...)` creates one inside the window and returns a
+// pointer that stays valid as long as the window. Controls are placed in the window's
+// units (Geometry.h); the window's own size is always in pixels of its client area.
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "Geometry.h"
+
+class TControl;
+struct WindowImpl;
+
+class TWindowBase {
+  public:
+    virtual ~TWindowBase();
+    TWindowBase(const TWindowBase&) = delete;
+    TWindowBase& operator=(const TWindowBase&) = delete;
+
+    template <class C, class... Args>
+    C* add(Args&&... args) {
+        auto c = std::make_unique<C>(*this, std::forward<Args>(args)...);
+        C* p = c.get();
+        controls_.push_back(std::move(c));
+        return p;
+    }
+    const std::vector<std::unique_ptr<TControl>>& controls() const { return controls_; }
+    // The control with this id or caption ("&" and surrounding blanks ignored); nullptr if none.
+    TControl* control(int id) const;
+    TControl* control(const std::string& caption) const;
+
+    void setTitle(const std::string& title);
+    std::string title() const;
+    Units units() const { return units_; }
+
+    // Client area in pixels.
+    int width() const;
+    int height() const;
+    void setSize(int width, int height);
+    void moveTo(int top, int left);  // window position on the screen, pixels
+    int top() const;
+    int left() const;
+    void center();  // on the screen, or over the parent window when there is one
+
+    void hide();
+    bool visible() const;
+    void bringToTop();
+
+    WindowImpl& impl() const { return *impl_; }
+
+  protected:
+    TWindowBase(Units units, std::unique_ptr<WindowImpl> impl);
+    void destroyControls();
+
+    std::unique_ptr<WindowImpl> impl_;
+    Units units_;
+    std::vector<std::unique_ptr<TControl>> controls_;
+};
+
+// Strips "&" and surrounding blanks: " &Aceptar " reads "Aceptar".
+std::string plainCaption(const std::string& caption);

@@ -1,0 +1,49 @@
+#include "QtBridge.h"
+
+#include <QFontMetricsF>
+
+QImage toQImage(const Picture& p) {
+    if (p.empty()) return QImage();
+    QImage image(p.width, p.height, QImage::Format_RGB32);
+    for (int y = 0; y < p.height; ++y) {
+        auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
+        for (int x = 0; x < p.width; ++x) line[x] = 0xFF000000u | p.pixels[size_t(y) * p.width + x];
+    }
+    return image;
+}
+
+Picture fromQImage(const QImage& source) {
+    QImage image = source.convertToFormat(QImage::Format_RGB32);
+    Picture p(image.width(), image.height());
+    for (int y = 0; y < p.height; ++y) {
+        auto* line = reinterpret_cast<const QRgb*>(image.constScanLine(y));
+        for (int x = 0; x < p.width; ++x) p.pixels[size_t(y) * p.width + x] = line[x] & 0x00FFFFFFu;
+    }
+    return p;
+}
+
+QFont toQFont(const FontSpec& f) {
+    QFont font(qs(f.face));
+    font.setStyleHint(QFont::SansSerif);
+    font.setPixelSize(std::max(f.height, 1));
+    font.setBold(f.bold);
+    font.setItalic(f.italic);
+    if (f.width > 0) {
+        // An average character width is asked of the face by stretching it.
+        double natural = QFontMetricsF(font).averageCharWidth();
+        if (natural > 0) font.setStretch(std::clamp(int(f.width * 100 / natural), 1, 4000));
+    }
+    return font;
+}
+
+int toQtAlign(int align) {
+    int a = 0;
+    a |= (align & TextAlign::Center)  ? Qt::AlignHCenter
+         : (align & TextAlign::Right) ? Qt::AlignRight
+                                      : Qt::AlignLeft;
+    a |= (align & TextAlign::VCenter)  ? Qt::AlignVCenter
+         : (align & TextAlign::Bottom) ? Qt::AlignBottom
+                                       : Qt::AlignTop;
+    if (align & TextAlign::WordBreak) a |= Qt::TextWordWrap;
+    return a;
+}

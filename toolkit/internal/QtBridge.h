@@ -1,0 +1,41 @@
+#pragma once
+// Conversions between the toolkit's own types and the windowing system's. Included only
+// by the toolkit's .cpp files.
+#include <QColor>
+#include <QFont>
+#include <QImage>
+#include <QRect>
+#include <QString>
+#include <string>
+
+#include "Canvas.h"
+#include "Color.h"
+#include "Geometry.h"
+#include "Picture.h"
+
+inline QString qs(const std::string& s) {
+    return QString::fromUtf8(s.data(), qsizetype(s.size()));
+}
+inline std::string utf8(const QString& s) {
+    return s.toUtf8().toStdString();
+}
+
+inline QColor toQColor(Color c) {
+    return QColor(redOf(c), greenOf(c), blueOf(c));
+}
+inline Color fromQColor(const QColor& c) {
+    return RGB(c.red(), c.green(), c.blue());
+}
+
+QImage toQImage(const Picture& p);
+Picture fromQImage(const QImage& image);
+
+QFont toQFont(const FontSpec& f);
+
+// Pixel rectangle of `r` given in `units`.
+inline QRect toQRect(const Rect& r, Units u) {
+    return QRect(toPixels(r.left, u), toPixels(r.top, u), toPixels(r.width, u),
+                 toPixels(r.height, u));
+}
+// Text flags (alignment, word wrap) of the canvas's TextAlign flags.
+int toQtAlign(int align);

@@ -1,0 +1,72 @@
+#include "Widgets.h"
+
+#include <QCloseEvent>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QPainter>
+
+bool dispatchClick(const ClickHooks& hooks, QMouseEvent* e, bool isDouble) {
+    const auto& hook = isDouble                         ? hooks.leftDouble
+                       : e->button() == Qt::RightButton ? hooks.right
+                                                        : hooks.left;
+    if (!hook || (isDouble && e->button() != Qt::LeftButton)) return false;
+    QPoint p = e->position().toPoint();
+    hook(p.y(), p.x());
+    return true;
+}
+
+void DialogWidget::closeEvent(QCloseEvent* e) {
+    // The owner decides; when it agrees it hides the dialog itself through done().
+    e->ignore();
+    if (requestEnd) requestEnd(0);
+}
+
+void DialogWidget::keyPressEvent(QKeyEvent* e) {
+    if (keyHook && keyHook(e->key())) return;
+    QDialog::keyPressEvent(e);
+}
+
+void DialogWidget::mousePressEvent(QMouseEvent* e) {
+    if (!dispatchClick(clicks, e, false)) QDialog::mousePressEvent(e);
+}
+
+void DialogWidget::mouseDoubleClickEvent(QMouseEvent* e) {
+    if (!dispatchClick(clicks, e, true)) QDialog::mouseDoubleClickEvent(e);
+}
+
+void DialogWidget::paintEvent(QPaintEvent* e) {
+    if (!background.isNull()) {
+        QPainter p(this);
+        p.drawImage(0, 0, background);
+    }
+    QDialog::paintEvent(e);
+}
+
+void MainWidget::closeEvent(QCloseEvent* e) {
+    if (mayClose && !mayClose()) {
+        e->ignore();
+        return;
+    }
+    e->accept();
+    if (closed) closed();
+}
+
+void MainWidget::resizeEvent(QResizeEvent* e) {
+    QMainWindow::resizeEvent(e);
+    if (resized)
+        resized(isMaximized() ? 2 : 0, centralWidget() ? centralWidget()->width() : width(),
+                centralWidget() ? centralWidget()->height() : height());
+}
+
+void MainWidget::changeEvent(QEvent* e) {
+    QMainWindow::changeEvent(e);
+    if (e->type() == QEvent::WindowStateChange && isMinimized() && resized) resized(1, 0, 0);
+}
+
+void LabelWidget::mousePressEvent(QMouseEvent* e) {
+    if (!dispatchClick(clicks, e, false)) QLabel::mousePressEvent(e);
+}
+
+void LabelWidget::mouseDoubleClickEvent(QMouseEvent* e) {
+    if (!dispatchClick(clicks, e, true)) QLabel::mouseDoubleClickEvent(e);
+}

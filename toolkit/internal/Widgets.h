@@ -1,0 +1,72 @@
+#pragma once
+// The windowing-system side of windows and controls, private to the toolkit.
+#include <QDialog>
+#include <QLabel>
+#include <QMainWindow>
+#include <QPointer>
+#include <functional>
+
+#include "Geometry.h"
+#include "Picture.h"
+
+struct WindowImpl {
+    QPointer<QWidget> top;  // the top-level widget: a dialog or a main window
+    QPointer<QWidget>
+        client;  // where controls are placed (the dialog itself, or the main window's centre)
+};
+
+struct ControlImpl {
+    QPointer<QWidget> widget;
+    Rect rect;  // as given, in the parent's units
+};
+
+// Mouse and key hooks shared by dialogs and labels: a click at (row, column) in pixels.
+struct ClickHooks {
+    std::function<void(int row, int col)> left, right, leftDouble;
+};
+
+class DialogWidget : public QDialog {
+  public:
+    explicit DialogWidget(QWidget* parent) : QDialog(parent) {}
+
+    std::function<void(int result)> requestEnd;  // Escape and the close box ask the owner
+    std::function<bool(int key)> keyHook;        // true: the key was handled
+    ClickHooks clicks;
+    QImage background;  // drawn at 0,0 under the controls
+
+    void reject() override {
+        if (requestEnd) requestEnd(0);
+    }
+
+  protected:
+    void closeEvent(QCloseEvent* e) override;
+    void keyPressEvent(QKeyEvent* e) override;
+    void mousePressEvent(QMouseEvent* e) override;
+    void mouseDoubleClickEvent(QMouseEvent* e) override;
+    void paintEvent(QPaintEvent* e) override;
+};
+
+class MainWidget : public QMainWindow {
+  public:
+    std::function<bool()> mayClose;
+    std::function<void()> closed;  // after a close was accepted
+    std::function<void(int sizeType, int width, int height)> resized;
+
+  protected:
+    void closeEvent(QCloseEvent* e) override;
+    void resizeEvent(QResizeEvent* e) override;
+    void changeEvent(QEvent* e) override;
+};
+
+class LabelWidget : public QLabel {
+  public:
+    explicit LabelWidget(QWidget* parent) : QLabel(parent) {}
+    ClickHooks clicks;
+
+  protected:
+    void mousePressEvent(QMouseEvent* e) override;
+    void mouseDoubleClickEvent(QMouseEvent* e) override;
+};
+
+// Calls the hook that matches the mouse event; false when there was none.
+bool dispatchClick(const ClickHooks& hooks, QMouseEvent* e, bool isDouble);

@@ -1,0 +1,134 @@
+// Draws the program's own pictures and writes them as 24-bit BMP files:
+//   bmp_tarvelon.bmp  471 x 444  the about picture and main-window logo: a ballot box
+//                                receiving a ballot under a row of result bars
+//   a_pri.bmp          32 x 32   the program icon: the same ballot box, small
+// Usage: urnalia_make_images <output folder>. The drawing is plain arithmetic, so every
+// machine writes the same bytes.
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "Picture.h"
+#include "bmpCodec.h"
+
+namespace {
+
+Color mix(Color a, Color b, double t) {
+    auto m = [t](int x, int y) { return int(std::lround(x + (y - x) * t)); };
+    return RGB(m(redOf(a), redOf(b)), m(greenOf(a), greenOf(b)), m(blueOf(a), blueOf(b)));
+}
+
+void fillRect(Picture& p, int x0, int y0, int w, int h, Color c) {
+    for (int y = y0; y < y0 + h; ++y)
+        for (int x = x0; x < x0 + w; ++x) p.set(x, y, c);
+}
+
+// Even-odd scanline fill of a polygon given in picture coordinates.
+void fillPolygon(Picture& p, const std::vector<std::pair<double, double>>& pts, Color c) {
+    for (int y = 0; y < p.height; ++y) {
+        double sy = y + 0.5;
+        std::vector<double> xs;
+        for (size_t i = 0; i < pts.size(); ++i) {
+            auto [x1, y1] = pts[i];
+            auto [x2, y2] = pts[(i + 1) % pts.size()];
+            if ((y1 <= sy && y2 > sy) || (y2 <= sy && y1 > sy))
+                xs.push_back(x1 + (sy - y1) * (x2 - x1) / (y2 - y1));
+        }
+        std::sort(xs.begin(), xs.end());
+        for (size_t i = 0; i + 1 < xs.size(); i += 2)
+            for (int x = int(std::ceil(xs[i] - 0.5)); x < int(std::ceil(xs[i + 1] - 0.5)); ++x)
+                p.set(x, y, c);
+    }
+}
+
+void thickLine(Picture& p, double x1, double y1, double x2, double y2, double width, Color c) {
+    double dx = x2 - x1, dy = y2 - y1, len = std::hypot(dx, dy);
+    double nx = -dy / len * width / 2, ny = dx / len * width / 2;
+    fillPolygon(p, {{x1 + nx, y1 + ny}, {x2 + nx, y2 + ny}, {x2 - nx, y2 - ny}, {x1 - nx, y1 - ny}},
+                c);
+}
+
+// A ballot box in front view with its top in perspective, a slot and a ballot entering it,
+// scaled into the square (x, y, size).
+void ballotBox(Picture& p, double x, double y, double s) {
+    const Color front = RGB(52, 84, 160), side = RGB(33, 56, 120), top = RGB(120, 150, 214);
+    const Color slot = RGB(20, 20, 40), paper = RGB(255, 255, 255), tick = RGB(30, 150, 70);
+    auto X = [&](double u) { return x + u * s; };
+    auto Y = [&](double v) { return y + v * s; };
+    fillPolygon(p, {{X(0.10), Y(0.45)}, {X(0.75), Y(0.45)}, {X(0.75), Y(0.95)}, {X(0.10), Y(0.95)}},
+                front);
+    fillPolygon(p, {{X(0.75), Y(0.45)}, {X(0.90), Y(0.35)}, {X(0.90), Y(0.85)}, {X(0.75), Y(0.95)}},
+                side);
+    fillPolygon(p, {{X(0.10), Y(0.45)}, {X(0.25), Y(0.35)}, {X(0.90), Y(0.35)}, {X(0.75), Y(0.45)}},
+                top);
+    fillPolygon(p, {{X(0.33), Y(0.41)}, {X(0.38), Y(0.38)}, {X(0.72), Y(0.38)}, {X(0.67), Y(0.41)}},
+                slot);
+    // The ballot, half inside the slot, with a tick mark.
+    fillPolygon(p,
+                {{X(0.40), Y(0.05)}, {X(0.66), Y(0.05)}, {X(0.66), Y(0.395)}, {X(0.40), Y(0.395)}},
+                paper);
+    thickLine(p, X(0.45), Y(0.20), X(0.51), Y(0.28), std::max(1.0, s * 0.035), tick);
+    thickLine(p, X(0.51), Y(0.28), X(0.62), Y(0.11), std::max(1.0, s * 0.035), tick);
+    // A white band across the front, as on real ballot boxes.
+    fillPolygon(p, {{X(0.10), Y(0.60)}, {X(0.75), Y(0.60)}, {X(0.75), Y(0.66)}, {X(0.10), Y(0.66)}},
+                mix(front, paper, 0.8));
+}
+
+Picture aboutPicture() {
+    Picture p(471, 444);
+    const Color skyTop = RGB(214, 226, 248), skyBottom = RGB(252, 252, 255),
+                frame = RGB(33, 0, 127);
+    for (int y = 0; y < p.height; ++y)
+        fillRect(p, 0, y, p.width, 1, mix(skyTop, skyBottom, double(y) / p.height));
+    // Result bars between the program name and the text lines.
+    const Color bars[] = {RGB(198, 30, 30),  RGB(34, 107, 162), RGB(50, 128, 75), RGB(218, 181, 28),
+                          RGB(180, 50, 130), RGB(120, 155, 30), RGB(168, 84, 50)};
+    const int heights[] = {70, 96, 52, 84, 40, 62, 30};
+    for (int i = 0; i < 7; ++i) {
+        int x = 80 + i * 46;
+        fillRect(p, x + 4, 176 - heights[i] + 4, 30, heights[i], RGB(190, 198, 215));  // shadow
+        fillRect(p, x, 176 - heights[i], 30, heights[i], bars[i]);
+    }
+    fillRect(p, 70, 176, 331, 2, RGB(90, 90, 110));
+    // The ballot box between the text lines and the maker lines.
+    ballotBox(p, 160, 250, 150);
+    // Frame.
+    for (int i = 0; i < 5; ++i) {
+        Color c = mix(frame, skyTop, i * 0.18);
+        fillRect(p, i, i, p.width - 2 * i, 1, c);
+        fillRect(p, i, p.height - 1 - i, p.width - 2 * i, 1, c);
+        fillRect(p, i, i, 1, p.height - 2 * i, c);
+        fillRect(p, p.width - 1 - i, i, 1, p.height - 2 * i, c);
+    }
+    return p;
+}
+
+Picture iconPicture() {
+    Picture p(32, 32, RGB(33, 0, 127));
+    ballotBox(p, 0, 0, 32);
+    return p;
+}
+
+bool write(const std::string& path, const Picture& p) {
+    std::vector<uint8_t> bytes = encodeBmp24(p);
+    std::ofstream out(path, std::ios::binary);
+    out.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+    return bool(out);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: %s <output folder>\n", argv[0]);
+        return 2;
+    }
+    std::string folder = argv[1];
+    bool ok = write(folder + "/bmp_tarvelon.bmp", aboutPicture()) &&
+              write(folder + "/a_pri.bmp", iconPicture());
+    if (!ok) std::fprintf(stderr, "cannot write the pictures into %s\n", folder.c_str());
+    return ok ? 0 : 1;
+}
