@@ -192,7 +192,7 @@ bool appendTag(DbfCdxArea& s, const cdx::CdxTagSpec& spec) {
         cdx::CdxTagUpdater dir(x.file.get(), x.reader->directory());
         st = dir.insert(cdx::charKey(text::upper(spec.name), cdx::kDirectoryKeyLength), origin);
     }
-    if (st.ok()) st = x.file->sync();
+    x.unsynced = true;
     return !failed(st, x.path);
 }
 

@@ -163,8 +163,17 @@ bool openIndex(DbfCdxArea& s, const std::string& path) {
 }
 
 void closeIndex(DbfCdxArea& s) {
+    syncIndex(s);
     s.index.reset();
     s.order = 0;
+}
+
+bool syncIndex(DbfCdxArea& s) {
+    if (!s.index || !s.index->unsynced) return true;
+    s.index->unsynced = false;
+    Status st = s.index->file->sync();
+    if (!st.ok()) raiseStatus(st, true, s.index->path);
+    return st.ok();
 }
 
 bool refreshIndex(DbfCdxArea& s) {
@@ -267,6 +276,7 @@ bool updateTags(DbfCdxArea& s, long rec, const KeySet& before, const KeySet& aft
     IndexLock lock(s, true);
     if (!lock.ok()) return false;
     DiskIndex& x = *s.index;
+    x.unsynced = true;
     for (size_t i = 0; i < x.tags.size() && i < before.size() && i < after.size(); ++i) {
         if (before[i] == after[i]) continue;
         cdx::CdxTagUpdater u(x.file.get(), x.tags[i].info);

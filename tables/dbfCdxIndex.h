@@ -49,6 +49,7 @@ struct DiskIndex {
     std::vector<DiskTag> tags;  // in creation order (by header offset)
     uint32_t counter = 0;       // change counter when the tags were read
     uint64_t version = 0;       // bumped on every change seen, for cached positions
+    bool unsynced = false;      // changed since the file was last flushed to the disk
 };
 
 // One tag's key bytes for the current record; nullopt when its FOR condition leaves the
@@ -76,6 +77,8 @@ std::string bagPath(const DbfCdxArea& s, const std::string& bag);
 // record naming the file when it cannot be read.
 bool openIndex(DbfCdxArea& s, const std::string& path);
 void closeIndex(DbfCdxArea& s);
+// Flushes the index file to the disk when it changed (with the table, on commit and close).
+bool syncIndex(DbfCdxArea& s);
 // Reads the tag list (again), keeping what is known of tags that did not change.
 bool reloadTags(DbfCdxArea& s);
 // Reads the tag list again when another area changed the file (shared opens); call with

@@ -317,7 +317,8 @@ bool commitTable(DbfCdxArea& s, bool closing) {
 }
 
 bool DC_FLUSH(Area& a) {
-    return commitTable(state(a), false);
+    DbfCdxArea& s = state(a);
+    return commitTable(s, false) && syncIndex(s);
 }
 
 }  // namespace dbfcdx
