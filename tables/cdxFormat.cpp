@@ -173,19 +173,40 @@ LeafLayout LeafLayout::forNode(uint32_t keyLength, uint32_t maxRecno, uint8_t mi
 }
 
 namespace {
-// Trailing filler bytes of `key` (0 when trailing compression is off).
+// Trailing filler bytes of `key` (0 when trailing compression is off); eight bytes at a
+// time, since keys are often mostly filler.
 size_t trailOf(std::string_view key, int fill) {
     if (fill < 0) return 0;
+    const uint64_t pattern = uint64_t(uint8_t(fill)) * 0x0101010101010101ull;
+    size_t end = key.size();
+    while (end >= 8) {
+        uint64_t word;
+        std::memcpy(&word, key.data() + end - 8, 8);
+        if (word != pattern) break;
+        end -= 8;
+    }
+    while (end > 0 && key[end - 1] == char(fill)) --end;
+    return key.size() - end;
+}
+// Length of the common start of `a` and `b`, up to `limit` bytes.
+static_assert(std::endian::native == std::endian::little, "words are compared as little-endian");
+size_t commonStart(const char* a, const char* b, size_t limit) {
     size_t n = 0;
-    while (n < key.size() && key[key.size() - 1 - n] == char(fill)) ++n;
+    while (n + 8 <= limit) {
+        uint64_t x, y;
+        std::memcpy(&x, a + n, 8);
+        std::memcpy(&y, b + n, 8);
+        if (x != y) return n + size_t(std::countr_zero(x ^ y) / 8);  // little-endian words
+        n += 8;
+    }
+    while (n < limit && a[n] == b[n]) ++n;
     return n;
 }
 // Bytes shared with the previous key, counting neither key's trailing filler: real files
 // give a key after an all-blank one no duplicate bytes even when it starts with a blank.
 size_t dupOf(std::string_view prev, std::string_view key, size_t trail, int fill) {
-    size_t n = 0, limit = std::min(key.size() - trail, prev.size() - trailOf(prev, fill));
-    while (n < limit && prev[n] == key[n]) ++n;
-    return n;
+    size_t limit = std::min(key.size() - trail, prev.size() - trailOf(prev, fill));
+    return commonStart(prev.data(), key.data(), limit);
 }
 uint64_t maskOf(int bits) {
     return bits >= 64 ? ~uint64_t(0) : (uint64_t(1) << bits) - 1;
@@ -221,8 +242,34 @@ Status CdxLeaf::encodeTo(uint32_t keyLength, int trailFill, uint8_t minEntryByte
     return encodeKeys(keys, links, keyLength, trailFill, minEntryBytes, out);
 }
 
+void CdxLeaf::compression(std::span<const KeyView> keys, int trailFill, std::vector<uint8_t>* dups,
+                          std::vector<uint8_t>* trails) {
+    dups->resize(keys.size());
+    trails->resize(keys.size());
+    size_t prevTrail = 0;
+    for (size_t i = 0; i < keys.size(); ++i) {
+        size_t trail = trailOf(keys[i].key, trailFill);
+        size_t dup = 0;
+        if (i > 0) {
+            size_t limit = std::min(keys[i].key.size() - trail, keys[i - 1].key.size() - prevTrail);
+            dup = commonStart(keys[i - 1].key.data(), keys[i].key.data(), limit);
+        }
+        (*trails)[i] = uint8_t(trail);
+        (*dups)[i] = uint8_t(dup);
+        prevTrail = trail;
+    }
+}
+
 Status CdxLeaf::encodeKeys(std::span<const KeyView> keys, const NodeLinks& links, uint32_t keyLength,
                            int trailFill, uint8_t minEntryBytes, std::string* out) {
+    std::vector<uint8_t> dups, trails;
+    compression(keys, trailFill, &dups, &trails);
+    return encodeKeys(keys, dups, trails, links, keyLength, minEntryBytes, out);
+}
+
+Status CdxLeaf::encodeKeys(std::span<const KeyView> keys, std::span<const uint8_t> dups,
+                           std::span<const uint8_t> trails, const NodeLinks& links, uint32_t keyLength,
+                           uint8_t minEntryBytes, std::string* out) {
     uint32_t maxRecno = 0;
     size_t used = 0;
     for (size_t i = 0; i < keys.size(); ++i) {
@@ -232,7 +279,7 @@ Status CdxLeaf::encodeKeys(std::span<const KeyView> keys, const NodeLinks& links
                                            " bytes for key length " + std::to_string(keyLength));
         }
         maxRecno = std::max(maxRecno, x.recno);
-        used += storedBytes(i == 0 ? nullptr : &keys[i - 1].key, x.key, keyLength, trailFill);
+        used += keyLength - (i == 0 ? 0 : dups[i]) - trails[i];
     }
     LeafLayout l = LeafLayout::forNode(keyLength, maxRecno, minEntryBytes);
     used += keys.size() * l.entryBytes;
@@ -254,8 +301,8 @@ Status CdxLeaf::encodeKeys(std::span<const KeyView> keys, const NodeLinks& links
     size_t src = kPageSize;
     for (size_t i = 0; i < keys.size(); ++i) {
         std::string_view k = keys[i].key;
-        size_t trail = trailOf(k, trailFill);
-        size_t dup = i == 0 ? 0 : dupOf(keys[i - 1].key, k, trail, trailFill);
+        size_t trail = trails[i];
+        size_t dup = i == 0 ? 0 : dups[i];  // a leaf's first key repeats nothing
         uint64_t v = uint64_t(keys[i].recno) | (uint64_t(dup) << l.recBits) |
                      (uint64_t(trail) << (l.recBits + l.dupBits));
         for (int b = 0; b < l.entryBytes; ++b) p[24 + i * l.entryBytes + b] = char(v >> (8 * b));

@@ -138,6 +138,13 @@ class CdxLeaf {
     // Appends the 512-byte leaf page holding `keys`.
     static Status encodeKeys(std::span<const KeyView> keys, const NodeLinks& links, uint32_t keyLength,
                              int trailFill, uint8_t minEntryBytes, std::string* out);
+    // Each key's duplicate bytes (with the key before it) and trailing filler bytes, for a
+    // run of keys in tag order; and the page from them (the first key's dup is ignored).
+    static void compression(std::span<const KeyView> keys, int trailFill, std::vector<uint8_t>* dups,
+                            std::vector<uint8_t>* trails);
+    static Status encodeKeys(std::span<const KeyView> keys, std::span<const uint8_t> dups,
+                             std::span<const uint8_t> trails, const NodeLinks& links,
+                             uint32_t keyLength, uint8_t minEntryBytes, std::string* out);
     // Appends 512 bytes. trailFill < 0 disables trailing compression (binary keys).
     Status encodeTo(uint32_t keyLength, int trailFill, uint8_t minEntryBytes,
                     std::string* out) const;

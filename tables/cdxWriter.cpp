@@ -19,15 +19,17 @@ struct ChildRef {
 Status buildTree(std::span<const KeyView> keys, uint32_t keyLength, int trailFill,
                  uint8_t minEntryBytes, std::string* image, uint32_t* root) {
     // Group the keys into leaves, each as full as the key area allows.
+    std::vector<uint8_t> dups, trails;
+    CdxLeaf::compression(keys, trailFill, &dups, &trails);
     std::vector<std::pair<size_t, size_t>> groups;
     for (size_t begin = 0; begin < keys.size();) {
         // The leaf's size as CdxLeaf::encodedSize counts it, grown one key at a time.
         uint32_t maxRecno = keys[begin].recno;
-        size_t stored = CdxLeaf::storedBytes(nullptr, keys[begin].key, keyLength, trailFill);
+        size_t stored = keyLength - trails[begin];
         size_t end = begin + 1;
         for (; end < keys.size(); ++end) {
             uint32_t m = std::max(maxRecno, keys[end].recno);
-            size_t st = stored + CdxLeaf::storedBytes(&keys[end - 1].key, keys[end].key, keyLength, trailFill);
+            size_t st = stored + keyLength - dups[end] - trails[end];
             size_t entryBytes = LeafLayout::forNode(keyLength, m, minEntryBytes).entryBytes;
             if (st + (end + 1 - begin) * entryBytes > kLeafArea) break;
             maxRecno = m;
@@ -47,9 +49,12 @@ Status buildTree(std::span<const KeyView> keys, uint32_t keyLength, int trailFil
         links.attributes = kAttrLeaf | (groups.size() == 1 ? kAttrRoot : 0);
         links.left = g == 0 ? kNoPage : base + uint32_t(g - 1) * kPageSize;
         links.right = g + 1 == groups.size() ? kNoPage : base + uint32_t(g + 1) * kPageSize;
-        auto leafKeys = keys.subspan(groups[g].first, groups[g].second - groups[g].first);
+        size_t first = groups[g].first, count = groups[g].second - first;
+        auto leafKeys = keys.subspan(first, count);
         uint32_t at = uint32_t(image->size());
-        Status s = CdxLeaf::encodeKeys(leafKeys, links, keyLength, trailFill, minEntryBytes, image);
+        Status s = CdxLeaf::encodeKeys(leafKeys, std::span(dups).subspan(first, count),
+                                       std::span(trails).subspan(first, count), links, keyLength,
+                                       minEntryBytes, image);
         if (!s.ok()) return s;
         if (!leafKeys.empty()) {
             level.push_back({std::string(leafKeys.back().key), leafKeys.back().recno, at});

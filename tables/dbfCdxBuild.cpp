@@ -107,10 +107,21 @@ void sortKeys(BuiltKeys* b, uint32_t len, bool descending) {
         }
         return b->recnos[x.at] < b->recnos[y.at];
     });
+    // The keys are copied in tag order once, so that the writer's passes over them read
+    // memory in order instead of jumping about.
+    std::string inOrder;
+    inOrder.reserve(n * len);
+    std::vector<uint32_t> recnos(n);
+    for (size_t i = 0; i < n; ++i) {
+        inOrder.append(keys + size_t(items[i].at) * len, len);
+        recnos[i] = b->recnos[items[i].at];
+    }
+    std::vector<Item>().swap(items);
+    b->packed.swap(inOrder);
+    b->recnos.swap(recnos);
     b->sorted.clear();
     b->sorted.reserve(n);
-    for (const Item& it : items)
-        b->sorted.push_back({std::string_view(keys + size_t(it.at) * len, len), b->recnos[it.at]});
+    for (size_t i = 0; i < n; ++i) b->sorted.push_back({std::string_view(b->packed.data() + i * len, len), b->recnos[i]});
 }
 
 // Reads records in blocks while a tag is built, in areas that nobody else changes.

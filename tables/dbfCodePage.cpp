@@ -139,11 +139,23 @@ std::string CodePage::toUtf8(std::string_view bytes) const {
     std::string out(bytes.substr(0, plain));
     if (plain == bytes.size()) return out;
     out.reserve(bytes.size() + 8);
-    for (char ch : bytes.substr(plain)) {
-        uint8_t b = uint8_t(ch);
-        appendUtf8(&out, b < 0x80 ? b : high_[b - 0x80]);
+    for (size_t i = plain; i < bytes.size();) {
+        size_t run = asciiRun(bytes.substr(i));
+        out.append(bytes.substr(i, run));
+        i += run;
+        if (i < bytes.size()) appendUtf8(&out, high_[uint8_t(bytes[i++]) - 0x80]);
     }
     return out;
+}
+
+int CodePage::byteOf(uint32_t cp) const {
+    if (reverse_.empty()) {
+        // Built on first use: code points of the page's high half, mapped back to bytes.
+        reverse_.assign(0x10000, 0);
+        for (int k = 127; k >= 0; --k)
+            if (high_[k] < 0x10000) reverse_[high_[k]] = uint8_t(0x80 + k);
+    }
+    return cp < 0x10000 && reverse_[cp] ? reverse_[cp] : -1;
 }
 
 Status CodePage::fromUtf8(std::string_view text, std::string* out) const {
@@ -151,20 +163,14 @@ Status CodePage::fromUtf8(std::string_view text, std::string* out) const {
     out->assign(text.substr(0, i));
     if (i == text.size()) return Status::OK();
     while (i < text.size()) {
+        size_t run = asciiRun(text.substr(i));
+        out->append(text.substr(i, run));
+        i += run;
+        if (i == text.size()) break;
         uint32_t cp = 0;
         if (!nextCodePoint(text, &i, &cp))
             return Status::InvalidArgument("text is not valid UTF-8 at byte " + std::to_string(i));
-        if (cp < 0x80) {
-            out->push_back(char(cp));
-            continue;
-        }
-        int found = -1;
-        for (int k = 0; k < 128; ++k) {
-            if (high_[k] == cp) {
-                found = k;
-                break;
-            }
-        }
+        int found = byteOf(cp);
         if (found < 0) {
             char buf[16];
             std::snprintf(buf, sizeof buf, "U+%04X", unsigned(cp));
@@ -173,7 +179,7 @@ Status CodePage::fromUtf8(std::string_view text, std::string* out) const {
             return Status::InvalidArgument("character '" + ch + "' (" + buf +
                                            ") has no byte in code page " + std::to_string(number_));
         }
-        out->push_back(char(0x80 + found));
+        out->push_back(char(found));
     }
     return Status::OK();
 }

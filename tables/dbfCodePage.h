@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "Status.h"
 
@@ -27,9 +28,12 @@ class CodePage {
         : number_(number), mark_(mark), high_(high) {}
 
   private:
+    int byteOf(uint32_t cp) const;  // the byte of a code point of the high half, -1 when none
+
     int number_;
     uint8_t mark_;
     const uint16_t* high_;  // code points of bytes 0x80-0xFF
+    mutable std::vector<uint8_t> reverse_;
 };
 
 }  // namespace dbf
