@@ -205,6 +205,9 @@ char receive(int fd) {
 }
 
 TEST_F(DbfCdxLocks, AnotherProcessHoldsRecordAndOpenLocks) {
+    ASSERT_TRUE(use("IDX", false));
+    ASSERT_TRUE(ORDCREATE("", "n", "n"));  // the child's append keeps it current
+    DBCLOSEAREA();
     int toParent[2], toChild[2];
     ASSERT_EQ(pipe(toParent), 0);
     ASSERT_EQ(pipe(toChild), 0);
@@ -231,6 +234,11 @@ TEST_F(DbfCdxLocks, AnotherProcessHoldsRecordAndOpenLocks) {
     DBGOBOTTOM();
     EXPECT_EQ(FIELDGET(1).num(), 4);
     EXPECT_EQ(FIELDGET(2).text(), "del hijo");
+    ORDSETFOCUS(Value("n"));
+    EXPECT_EQ(ORDKEYCOUNT(), 4);
+    EXPECT_TRUE(DBSEEK(Value(4)));
+    EXPECT_EQ(RECNO(), 4);
+    ORDSETFOCUS(Value(0));
     EXPECT_FALSE(DBRLOCK(4));  // the child's append keeps its record locked
     EXPECT_FALSE(DBRLOCK(1));
     EXPECT_TRUE(DBRLOCK(2));
