@@ -1,6 +1,7 @@
 // Orders as both drivers keep them: seeks, scopes, hidden records, conditions that follow
 // delete and recall, focus and order lists, creation conditions, keys of every type and
-// writes whose keys fail. Each case runs over the memory engine and the disk driver.
+// writes whose keys fail. Each case runs over the memory engine and the disk driver; the
+// order of equal keys, where they differ, is tested for each at the end.
 #include <gtest/gtest.h>
 
 #include "TableLayer.h"
@@ -300,6 +301,36 @@ TYPED_TEST(OrderContract, WholeRecordWritesAreAllOrNothing) {
     EXPECT_EQ(FIELDGET(1).text(), "BBB");
     EXPECT_EQ(FIELDGET(2).num(), 7);
     EXPECT_EQ(ORDKEYCOUNT(), 2);
+}
+
+// Where the drivers differ: equal keys keep the order in which they got the key in memory,
+// and the order of their record numbers on disk, as the compound index layout has them.
+using MemoryOrders = OrderContract<MemoryDriver>;
+using DiskOrders = OrderContract<DiskDriver>;
+
+TEST_F(MemoryOrders, EqualKeysKeepTheOrderInWhichTheyGotTheKey) {
+    this->makeKeys({"X", "Y", "X", "X"});
+    EXPECT_EQ(this->walk(), "X  1 X  3 X  4 Y  2 ");
+    DBGOTO(2);
+    FIELDPUT(1, Value("X"));  // goes after the records that already had X
+    EXPECT_EQ(this->walk(), "X  1 X  3 X  4 X  2 ");
+    DBGOTO(3);
+    FIELDPUT(2, Value(5));  // not part of the key: keeps its place
+    EXPECT_EQ(this->walk(), "X  1 X  3 X  4 X  2 ");
+    DBGOTO(1);
+    FIELDPUT(1, Value("X"));  // same key written again: keeps its place
+    EXPECT_EQ(this->walk(), "X  1 X  3 X  4 X  2 ");
+}
+
+TEST_F(DiskOrders, EqualKeysFollowTheirRecordNumbers) {
+    this->makeKeys({"X", "Y", "X", "X"});
+    EXPECT_EQ(this->walk(), "X  1 X  3 X  4 Y  2 ");
+    DBGOTO(2);
+    FIELDPUT(1, Value("X"));
+    EXPECT_EQ(this->walk(), "X  1 X  2 X  3 X  4 ");
+    DBGOTO(3);
+    FIELDPUT(2, Value(5));  // not part of the key: keeps its place
+    EXPECT_EQ(this->walk(), "X  1 X  2 X  3 X  4 ");
 }
 
 }  // namespace
