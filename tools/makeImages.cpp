@@ -8,6 +8,7 @@
 // machine writes the same bytes.
 #include <algorithm>
 #include <cstdio>
+#include <exception>
 #include <fstream>
 #include <string>
 #include <vector>
@@ -94,7 +95,13 @@ int main(int argc, char** argv) {
         return 2;
     }
     std::string folder = argv[1];
-    std::vector<NamedPicture> pictures = partyLogos();
+    std::vector<NamedPicture> pictures;
+    try {
+        pictures = partyLogos();
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "%s\n", e.what());
+        return 1;
+    }
     pictures.push_back(mapaButton());
     pictures.push_back({"bmp_tarvelon", aboutPicture()});
     pictures.push_back({"a_pri", iconPicture()});

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cmath>
+#include <stdexcept>
 
 #include "imageDrawing.h"
 
@@ -246,8 +247,9 @@ Picture drawLogo(const LogoSpec& spec) {
 
     const int scale = textScale(spec);
     const int textY = p.height - 1 - scale - kGlyphHeight * scale;
-    drawText(p, (p.width - textWidth(spec.acronym, scale)) / 2, textY, spec.acronym, scale,
-             textColor(spec));
+    if (!drawText(p, (p.width - textWidth(spec.acronym, scale)) / 2, textY, spec.acronym, scale,
+                  textColor(spec)))
+        throw std::runtime_error(std::string("the font has no letter for ") + spec.acronym);
 
     const double top = 2, side = std::min(p.width - 4.0, textY - scale - top);
     EmblemPainter(p, (p.width - side) / 2, top, side, spec).draw(spec.emblem);

@@ -12,7 +12,8 @@ struct NamedPicture {
     Picture picture;
 };
 
-// The 35 logos, "logo_psoe" to "logo_um", in the order of the party list.
+// The 35 logos, "logo_psoe" to "logo_um", in the order of the party list. Throws
+// std::runtime_error if an acronym holds a letter the drawing font lacks.
 std::vector<NamedPicture> partyLogos();
 // "b_mapa", 16 x 15.
 NamedPicture mapaButton();
