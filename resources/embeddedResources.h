@@ -1,7 +1,8 @@
 #pragma once
 // The program's pictures (resources/*.bmp), embedded at build time and registered with
 // the toolkit under their file names: "bmp_tarvelon" (the about picture and logo, 471 x 444)
-// and "a_pri" (the icon, 32 x 32).
+// and "a_pri" (the icon, 32 x 32), the party logos "logo_psoe" to "logo_um" and the
+// allocation button "b_mapa" (16 x 15).
 
 // Registers them; safe to call any number of times.
 void registerEmbeddedResources();

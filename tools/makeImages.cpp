@@ -2,54 +2,22 @@
 //   bmp_tarvelon.bmp  471 x 444  the about picture and main-window logo: a ballot box
 //                                receiving a ballot under a row of result bars
 //   a_pri.bmp          32 x 32   the program icon: the same ballot box, small
+//   logo_*.bmp                   the 35 party logos (partyLogos.cpp)
+//   b_mapa.bmp         16 x 15   the allocation button: a hemicycle of seats
 // Usage: urnalia_make_images <output folder>. The drawing is plain arithmetic, so every
 // machine writes the same bytes.
 #include <algorithm>
-#include <cmath>
 #include <cstdio>
+#include <exception>
 #include <fstream>
 #include <string>
 #include <vector>
 
-#include "Picture.h"
 #include "bmpCodec.h"
+#include "imageDrawing.h"
+#include "partyLogos.h"
 
 namespace {
-
-Color mix(Color a, Color b, double t) {
-    auto m = [t](int x, int y) { return int(std::lround(x + (y - x) * t)); };
-    return RGB(m(redOf(a), redOf(b)), m(greenOf(a), greenOf(b)), m(blueOf(a), blueOf(b)));
-}
-
-void fillRect(Picture& p, int x0, int y0, int w, int h, Color c) {
-    for (int y = y0; y < y0 + h; ++y)
-        for (int x = x0; x < x0 + w; ++x) p.set(x, y, c);
-}
-
-// Even-odd scanline fill of a polygon given in picture coordinates.
-void fillPolygon(Picture& p, const std::vector<std::pair<double, double>>& pts, Color c) {
-    for (int y = 0; y < p.height; ++y) {
-        double sy = y + 0.5;
-        std::vector<double> xs;
-        for (size_t i = 0; i < pts.size(); ++i) {
-            auto [x1, y1] = pts[i];
-            auto [x2, y2] = pts[(i + 1) % pts.size()];
-            if ((y1 <= sy && y2 > sy) || (y2 <= sy && y1 > sy))
-                xs.push_back(x1 + (sy - y1) * (x2 - x1) / (y2 - y1));
-        }
-        std::sort(xs.begin(), xs.end());
-        for (size_t i = 0; i + 1 < xs.size(); i += 2)
-            for (int x = int(std::ceil(xs[i] - 0.5)); x < int(std::ceil(xs[i + 1] - 0.5)); ++x)
-                p.set(x, y, c);
-    }
-}
-
-void thickLine(Picture& p, double x1, double y1, double x2, double y2, double width, Color c) {
-    double dx = x2 - x1, dy = y2 - y1, len = std::hypot(dx, dy);
-    double nx = -dy / len * width / 2, ny = dx / len * width / 2;
-    fillPolygon(p, {{x1 + nx, y1 + ny}, {x2 + nx, y2 + ny}, {x2 - nx, y2 - ny}, {x1 - nx, y1 - ny}},
-                c);
-}
 
 // A ballot box in front view with its top in perspective, a slot and a ballot entering it,
 // scaled into the square (x, y, size).
@@ -127,8 +95,19 @@ int main(int argc, char** argv) {
         return 2;
     }
     std::string folder = argv[1];
-    bool ok = write(folder + "/bmp_tarvelon.bmp", aboutPicture()) &&
-              write(folder + "/a_pri.bmp", iconPicture());
+    std::vector<NamedPicture> pictures;
+    try {
+        pictures = partyLogos();
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "%s\n", e.what());
+        return 1;
+    }
+    pictures.push_back(mapaButton());
+    pictures.push_back({"bmp_tarvelon", aboutPicture()});
+    pictures.push_back({"a_pri", iconPicture()});
+    bool ok = true;
+    for (const NamedPicture& named : pictures)
+        ok = ok && write(folder + "/" + named.name + ".bmp", named.picture);
     if (!ok) std::fprintf(stderr, "cannot write the pictures into %s\n", folder.c_str());
     return ok ? 0 : 1;
 }
