@@ -116,6 +116,9 @@ bool keysBefore(DbfCdxArea& s, KeySet* before) {
 bool store(DbfCdxArea& s, int firstField, const std::vector<Value>& values) {
     KeySet before;
     if (!keysBefore(s, &before)) return false;
+    // Taken before the record changes, so that a busy index never leaves it behind.
+    IndexLock indexLock(s, true);
+    if (!indexLock.ok()) return false;
     std::vector<Value> old = recordValues(s);
     std::vector<Value> row(s.fields.size());
     for (size_t i = 0; i < values.size() && size_t(firstField - 1) + i < row.size(); ++i)
@@ -145,6 +148,8 @@ bool setDeleted(Area& a, bool deleted) {
     if (!requireLock(s)) return false;
     KeySet before;
     if (!keysBefore(s, &before)) return false;
+    IndexLock indexLock(s, true);
+    if (!indexLock.ok()) return false;
     bool was = s.deleted;
     s.dirty = true;
     Status st = s.table->setDeleted(uint32_t(s.recNo), deleted);
@@ -200,6 +205,8 @@ bool DC_DELETED(Area& a, bool& out) {
 bool DC_APPEND(Area& a, bool unlockAll) {
     DbfCdxArea& s = state(a);
     if (!writeAllowed(s, true) || !tagsMaintainable(s)) return false;
+    IndexLock indexLock(s, true);
+    if (!indexLock.ok()) return false;
     if (s.shared && unlockAll) DC_UNLOCK(a, 0);
     // The header lock serialises appends (others hold it briefly, unless they hold the file
     // lock); a file lock of our own already covers it.

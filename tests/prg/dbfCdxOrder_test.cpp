@@ -10,6 +10,7 @@
 
 #include "TableLayer.h"
 #include "cdxCheck.h"
+#include "dbfCdxFile.h"
 #include "testSupport.h"
 
 namespace fs = std::filesystem;
@@ -179,6 +180,18 @@ TEST_F(DbfCdxOrders, SharedAreasSeeEachOthersKeys) {
     EXPECT_FALSE(DBSEEK(Value("MORA")));
     DBGOBOTTOM();
     EXPECT_EQ(FIELDGET(1).text().substr(0, 5), "GOMEZ");
+    // While another holds the index busy, a change is refused before the record is touched.
+    int err = 0;
+    auto busy = dbfcdx::TableFile::open(folder + "/padron.cdx", false, false, &err);
+    ASSERT_TRUE(busy && busy->lock(0x7FFFFFFE, 1, dbfcdx::TableFile::Lock::Write));
+    ASSERT_TRUE(RLOCK());
+    EXPECT_TRUE(FIELDPUT(1, Value("ZUBIRI")).isNil());
+    EXPECT_EQ(errors.back().genCode, EG_LOCK);
+    EXPECT_EQ(FIELDGET(1).text().substr(0, 5), "GOMEZ");
+    busy.reset();
+    EXPECT_EQ(FIELDPUT(1, Value("ZUBIRI")).text(), "ZUBIRI");
+    DBUNLOCK();
+    EXPECT_TRUE(DBSEEK(Value("ZUBIRI")));
 }
 
 TEST_F(DbfCdxOrders, PackAndZapRebuildTheTags) {
