@@ -10,6 +10,7 @@
 
 #include "Clock.h"
 #include "Keyboard.h"
+#include "internal/QtBridge.h"
 
 namespace {
 
@@ -22,29 +23,6 @@ std::function<bool(Key)>& keyboardOverride() {
     return f;
 }
 
-Key keyOf(int qtKey) {
-    switch (qtKey) {
-        case Qt::Key_Escape:
-            return Key::Escape;
-        case Qt::Key_Return:
-        case Qt::Key_Enter:
-            return Key::Enter;
-        case Qt::Key_Up:
-            return Key::Up;
-        case Qt::Key_Down:
-            return Key::Down;
-        case Qt::Key_Left:
-            return Key::Left;
-        case Qt::Key_Right:
-            return Key::Right;
-        case Qt::Key_Shift:
-            return Key::Shift;
-        case Qt::Key_Control:
-            return Key::Control;
-        default:
-            return Key::Other;
-    }
-}
 
 // The application object: it sees every event once on its way in, which is where the key
 // state is kept. An event from the platform reaches its window first and is then
@@ -59,10 +37,10 @@ class Application : public QApplication {
             auto* k = static_cast<QKeyEvent*>(e);
             if (!k->isAutoRepeat()) {
                 if (e->type() == QEvent::KeyPress) {
-                    down.insert(keyOf(k->key()));
+                    down.insert(keyFromQt(k->key()));
                     ++presses;
                 } else {
-                    down.erase(keyOf(k->key()));
+                    down.erase(keyFromQt(k->key()));
                 }
             }
         }

@@ -27,26 +27,6 @@ DialogWidget* widgetOf(const TDialog& d) {
     return static_cast<DialogWidget*>(d.impl().top.data());
 }
 
-Key keyFromQt(int k) {
-    switch (k) {
-        case Qt::Key_Escape:
-            return Key::Escape;
-        case Qt::Key_Return:
-        case Qt::Key_Enter:
-            return Key::Enter;
-        case Qt::Key_Up:
-            return Key::Up;
-        case Qt::Key_Down:
-            return Key::Down;
-        case Qt::Key_Left:
-            return Key::Left;
-        case Qt::Key_Right:
-            return Key::Right;
-        default:
-            return Key::Other;
-    }
-}
-
 }  // namespace
 
 TDialog::TDialog(DialogOptions o) : TWindowBase(o.units, makeDialog(o)), popup_(o.popup) {

@@ -47,3 +47,27 @@ int toQtAlign(int align) {
     if (align & TextAlign::WordBreak) a |= Qt::TextWordWrap;
     return a;
 }
+
+Key keyFromQt(int qtKey) {
+    switch (qtKey) {
+        case Qt::Key_Escape:
+            return Key::Escape;
+        case Qt::Key_Return:
+        case Qt::Key_Enter:
+            return Key::Enter;
+        case Qt::Key_Up:
+            return Key::Up;
+        case Qt::Key_Down:
+            return Key::Down;
+        case Qt::Key_Left:
+            return Key::Left;
+        case Qt::Key_Right:
+            return Key::Right;
+        case Qt::Key_Shift:
+            return Key::Shift;
+        case Qt::Key_Control:
+            return Key::Control;
+        default:
+            return Key::Other;
+    }
+}

@@ -11,6 +11,7 @@
 #include "Canvas.h"
 #include "Color.h"
 #include "Geometry.h"
+#include "Keyboard.h"
 #include "Picture.h"
 
 inline QString qs(const std::string& s) {
@@ -28,6 +29,8 @@ inline Color fromQColor(const QColor& c) {
 }
 
 QImage toQImage(const Picture& p);
+// The toolkit's key for a windowing-system key code (Key::Other for the rest).
+Key keyFromQt(int qtKey);
 Picture fromQImage(const QImage& image);
 
 QFont toQFont(const FontSpec& f);
