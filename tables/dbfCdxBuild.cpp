@@ -145,7 +145,7 @@ class ReadAhead {
     DbfCdxArea& s_;
 };
 
-// The sorted keys of one tag over the records its condition selects; the spec's views point
+// The sorted keys of one tag over the records its condition selects; the tag views point
 // into `built`.
 bool collectKeys(DbfCdxArea& s, const TagDef& def, BuiltKeys* built, cdx::CdxTagSpec* spec) {
     DiskTag t;

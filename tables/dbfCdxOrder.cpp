@@ -305,10 +305,7 @@ bool DC_ORDCREATE(Area& a, const OrderCreateInfo& info) {
 
 bool DC_ORDINFO(Area& a, int what, OrderInfo& info) {
     DbfCdxArea& s = state(a);
-    if (s.shared && s.index) {
-        ReadGuard g(s);
-        if (!g.ok) return false;
-    }
+    if (!ReadGuard(s).ok) return false;  // the tag list as another area may have left it
     int n = resolveOrder(s, info.order, info.bag);
     DiskTag* t = tagAt(s, n);
     switch (what) {

@@ -45,8 +45,9 @@ TEST(Snapshots, WritesTheBoxesAsPng) {
     harness.onNextModal([&](WindowView& v) {
         EXPECT_TRUE(v.grab(folder + "/mensaje.png"));
         v.doubleClickLabel("{ ... (3) }");
-        if (auto drill = GuiHarness::window("4"))
+        if (auto drill = GuiHarness::window("4")) {
             EXPECT_TRUE(drill->grab(folder + "/drilldown.png"));
+        }
         v.press("Cancelar");
     });
     MENSAJE({.value = partidos,
