@@ -40,7 +40,7 @@ int municipios::numero(const Value& x) const {
 std::string municipios::clave(const Value& x) const {
     int key = numero(x);
     if (key < 0) return "";
-    char buf[8];
+    char buf[12];
     std::snprintf(buf, sizeof buf, "%03d", key);
     return buf;
 }

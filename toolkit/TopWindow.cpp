@@ -82,10 +82,11 @@ bool TWindow::end() {
 }
 void TWindow::minimize() {
     widgetOf(*this)->showMinimized();
+    SysRefresh();  // the resize handler hears of it before this returns
 }
 void TWindow::restore() {
     MainWidget* w = widgetOf(*this);
-    if (w->isMinimized() || !w->isVisible()) w->showNormal();
+    if (w->isMinimized() || !w->isVisible()) showUnminimized(w);
     bringToTop();
 }
 bool TWindow::minimized() const {

@@ -54,6 +54,13 @@ int TWindowBase::height() const {
     return impl_->client->height();
 }
 
+int TWindowBase::outerWidth() const {
+    return impl_->top->frameGeometry().width();
+}
+int TWindowBase::outerHeight() const {
+    return impl_->top->frameGeometry().height();
+}
+
 void TWindowBase::setSize(int width, int height) {
     QWidget* top = impl_->top;
     // The client may be smaller than the top-level window (menu bar, status bar).
@@ -96,7 +103,7 @@ bool TWindowBase::visible() const {
 
 void TWindowBase::bringToTop() {
     QWidget* top = impl_->top;
-    if (top->isMinimized()) top->showNormal();
+    if (top->isMinimized()) showUnminimized(top);
     top->raise();
     top->activateWindow();
 }

@@ -39,6 +39,9 @@ class TWindowBase {
     // Client area in pixels.
     int width() const;
     int height() const;
+    // The whole window on the screen: caption bar, menu bar and borders included.
+    int outerWidth() const;
+    int outerHeight() const;
     void setSize(int width, int height);
     void moveTo(int top, int left);  // window position on the screen, pixels
     int top() const;

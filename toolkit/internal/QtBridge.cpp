@@ -71,3 +71,8 @@ Key keyFromQt(int qtKey) {
             return Key::Other;
     }
 }
+
+void showUnminimized(QWidget* top) {
+    top->setWindowState(top->windowState() & ~Qt::WindowMinimized);
+    top->show();
+}

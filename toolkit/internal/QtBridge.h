@@ -6,6 +6,7 @@
 #include <QImage>
 #include <QRect>
 #include <QString>
+#include <QWidget>
 #include <string>
 
 #include "Canvas.h"
@@ -42,3 +43,7 @@ inline QRect toQRect(const Rect& r, Units u) {
 }
 // Text flags (alignment, word wrap) of the canvas's TextAlign flags.
 int toQtAlign(int align);
+
+// Shows a minimised or hidden top-level window again in the state it had before: a window
+// minimised from maximised comes back maximised.
+void showUnminimized(QWidget* top);

@@ -1,6 +1,7 @@
 #include "Widgets.h"
 
 #include <QCloseEvent>
+#include <QMetaObject>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
@@ -60,7 +61,15 @@ void MainWidget::resizeEvent(QResizeEvent* e) {
 
 void MainWidget::changeEvent(QEvent* e) {
     QMainWindow::changeEvent(e);
-    if (e->type() == QEvent::WindowStateChange && isMinimized() && resized) resized(1, 0, 0);
+    // Reported once the state change is complete: a window being minimised by
+    // showMinimized() is shown again right after this event, which would undo a hide
+    // asked for by the handler.
+    if (e->type() == QEvent::WindowStateChange && isMinimized())
+        QMetaObject::invokeMethod(
+            this, [this] {
+                if (isMinimized() && resized) resized(1, 0, 0);
+            },
+            Qt::QueuedConnection);
 }
 
 void LabelWidget::mousePressEvent(QMouseEvent* e) {

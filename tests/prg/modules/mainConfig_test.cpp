@@ -3,20 +3,15 @@
 #include <gtest/gtest.h>
 
 #include "TableLayer.h"
-#include "arrayRdd.h"
 #include "mainConfig.h"
+#include "memoryTables.h"
 
 namespace {
 
 class Configuracion : public ::testing::Test {
   protected:
     void SetUp() override {
-        arrayRddRegister();
-        arrayRddResetForTests(false);
-        RddFuncTable t;
-        ARRAYRDD_GETFUNCTABLE(t, rddFind("ARRAYRDD")->id);
-        t.init();
-        tableSettings() = TableSettings{};
+        freshMemoryTables();
         oConfig = std::make_unique<config>();
         oConfig->New(nullptr);
     }

@@ -1,0 +1,167 @@
+#include "main.h"
+
+#include "App.h"
+#include "Bitmap.h"
+#include "ErrorDialog.h"
+#include "Menu.h"
+#include "MsgBox.h"
+#include "System.h"
+#include "TopWindow.h"
+#include "TrayIcon.h"
+#include "acercaDe.h"
+#include "dtot.h"
+#include "embeddedResources.h"
+#include "mainConfig.h"
+
+namespace {
+
+// Dark violet: red 33, green 0, blue 127.
+constexpr Color kSplashLineColor = 8323105;
+
+// What the running program holds; the window owns its menu and logo.
+struct Running {
+    std::unique_ptr<TWindow> window;
+    TBitmap* logo = nullptr;
+    std::unique_ptr<TTrayIcon> tray;
+    int nonClientTop = 0;  // caption bar, menu bar and frame above the client area
+};
+Running& running() {
+    static Running r;
+    return r;
+}
+
+void endMainWindow() {
+    if (running().window) running().window->end();
+}
+
+std::unique_ptr<acercaDeClass> showSplash() {
+    return ACERCADE({.autoClose = Value(false),
+                     .program = Value("Urnalia"),
+                     .line1 = Value("España"),
+                     .line2 = Value("2011"),
+                     .line3 = Value("Cómputo de votos"),
+                     .line4 = Value(DTOT(Value(Date::fromYmd(2011, 11, 18)), Value("dd de mmmm de yyyy "))),
+                     .year = Value("2011"),
+                     .showMail = Value(false),
+                     .init = INICIO_ACERCADE});
+}
+
+// Keeps the logo in the middle of the window; a minimised window leaves the screen and
+// stays reachable through the tray icon.
+void onResized(TWindow& window, int sizeType) {
+    Running& r = running();
+    if (sizeType == 1) {
+        window.hide();
+        return;
+    }
+    if (!r.logo) return;
+    double top = (window.outerHeight() - r.logo->imageHeight() - r.nonClientTop) / 2;
+    double left = (window.outerWidth() - r.logo->imageWidth()) / 2;
+    r.logo->move(Rect{top, left, double(r.logo->imageWidth()), double(r.logo->imageHeight())});
+}
+
+bool confirmExit() {
+    if (!MsgYesNo("¿ Quieres terminar ?", " Atención")) return false;
+    if (running().tray) running().tray->end();
+    return true;
+}
+
+void showTrayMenu(int row, int col) {
+    auto menu = OMENU({}, true);
+    menu->activate(row, col);
+}
+
+void restoreMainWindow() {
+    if (running().window) running().window->restore();
+}
+
+}  // namespace
+
+void INICIO_ACERCADE(acercaDeClass& aboutBox) {
+    for (TSay* line : {aboutBox.oLinea1, aboutBox.oLinea2, aboutBox.oLinea3, aboutBox.oLinea4})
+        if (line) line->setColors(kSplashLineColor);
+}
+
+std::unique_ptr<TMenu> OMENU(const std::function<void(TMenu&)>& onBuild, bool popup) {
+    auto build = [&onBuild, popup](TMenu& menu) {
+        if (onBuild) onBuild(menu);
+        // The party catalogue, the counts and the index generator open their windows
+        // through the table environment; until it is there their items stay disabled.
+        menu.addMenu("&Archivo", [](TMenu& m) {
+            m.add("P&artidos", MenuItemOptions{.enabled = false});
+            m.add("&Salir", endMainWindow);
+        });
+        menu.addMenu("&Elecciones", [](TMenu& m) {
+            m.add("Presidente", MenuItemOptions{.enabled = false});
+            m.add("Alcalde", MenuItemOptions{.enabled = false});
+        });
+        menu.addMenu("&Utilerias", [](TMenu& m) { m.add("Generar índices", MenuItemOptions{.enabled = false}); });
+        menu.add("A&cerca de...", [] { ACERCADE({.autoClose = Value(true)}); });
+        if (popup) {
+            menu.separator();
+            menu.add("&Salir", endMainWindow);
+        }
+    };
+    return popup ? TMenu::popup(build) : TMenu::bar(build);
+}
+
+void startUp() {
+    appEnsure();
+    registerEmbeddedResources();
+    Running& r = running();
+
+    std::unique_ptr<acercaDeClass> splash = showSplash();
+    r.nonClientTop = captionHeight() + menuBarHeight() + 8;
+    TIcon icon = TIcon::fromResource("a_pri");
+
+    r.window = std::make_unique<TWindow>(WindowOptions{.title = " Urnalia"});
+    r.window->setMenu(OMENU());
+    r.window->setIcon(icon);
+    r.logo = r.window->add<TBitmap>(BitmapOptions{.rect = {1, 1, 0, 0}, .resource = "BMP_TARVELON"});
+
+    oConfig = std::make_unique<config>();
+    oConfig->New(splash.get());
+
+    SysRefresh();
+    waitWithEvents(kStartUpWaitSeconds, true);
+    splash->bValid = nullptr;
+
+    r.tray = std::make_unique<TTrayIcon>(TrayOptions{.owner = r.window.get(),
+                                                     .icon = icon,
+                                                     .tooltip = "Urnalia",
+                                                     .onRightClick = showTrayMenu,
+                                                     .onLeftDoubleClick = restoreMainWindow});
+    splash->end();
+    splash.reset();
+
+    r.window->bResized = [](TWindow& w, int sizeType, int, int) { onResized(w, sizeType); };
+    r.window->bValid = [](TWindow&) { return confirmExit(); };
+    r.window->activate(TWindow::Show::Maximized);
+    SysRefresh();
+}
+
+void shutDown() {
+    Running& r = running();
+    if (oConfig) oConfig->oFont.reset();
+    r.tray.reset();
+    r.logo = nullptr;
+    r.window.reset();
+}
+
+int MAIN() {
+    installErrorDialog();
+    startUp();
+    running().window->waitClosed();
+    shutDown();
+    return 0;
+}
+
+TWindow* mainWindow() {
+    return running().window.get();
+}
+TBitmap* mainLogo() {
+    return running().logo;
+}
+TTrayIcon* mainTray() {
+    return running().tray.get();
+}

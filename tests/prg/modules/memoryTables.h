@@ -1,0 +1,13 @@
+#pragma once
+// A fresh memory-table engine for each test: no tables registered, default settings.
+#include "TableLayer.h"
+#include "arrayRdd.h"
+
+inline void freshMemoryTables() {
+    arrayRddRegister();
+    arrayRddResetForTests(false);
+    RddFuncTable t;
+    ARRAYRDD_GETFUNCTABLE(t, rddFind("ARRAYRDD")->id);
+    t.init();
+    tableSettings() = TableSettings{};
+}
