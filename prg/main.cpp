@@ -1,5 +1,7 @@
 #include "main.h"
 
+#include <algorithm>
+
 #include "App.h"
 #include "Bitmap.h"
 #include "ErrorDialog.h"
@@ -55,8 +57,9 @@ void onResized(TWindow& window, int sizeType) {
         return;
     }
     if (!r.logo) return;
-    double top = (window.outerHeight() - r.logo->imageHeight() - r.nonClientTop) / 2;
-    double left = (window.outerWidth() - r.logo->imageWidth()) / 2;
+    // A window smaller than the picture shows its top left corner rather than cut it.
+    double top = std::max(0, (window.outerHeight() - r.logo->imageHeight() - r.nonClientTop) / 2);
+    double left = std::max(0, (window.outerWidth() - r.logo->imageWidth()) / 2);
     r.logo->move(Rect{top, left, double(r.logo->imageWidth()), double(r.logo->imageHeight())});
 }
 

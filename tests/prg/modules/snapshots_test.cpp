@@ -1,6 +1,7 @@
 // Pictures of the boxes for a person to look at: with URNALIA_SNAPSHOT_DIR set, writes
-// the about box, a message box with a list, a drill-down box and the busy box there as
-// PNG files. Without it the test is skipped.
+// the about box, a message box with a list, a drill-down box, the busy box and a dialog
+// of entry fields (the second one focused, mid-typing) there as PNG files. Without it the
+// tests are skipped.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -11,6 +12,7 @@
 #include "aMensaje.h"
 #include "acercaDe.h"
 #include "dtot.h"
+#include "tGetFer.h"
 
 namespace {
 
@@ -59,6 +61,37 @@ TEST(Snapshots, WritesTheBoxesAsPng) {
         SysRefresh();
         return Value();
     });
+}
+
+TEST(Snapshots, WritesEntryFieldsAsPng) {
+    const char* dir = std::getenv("URNALIA_SNAPSHOT_DIR");
+    if (!dir) GTEST_SKIP() << "set URNALIA_SNAPSHOT_DIR to write the pictures";
+    GuiHarness harness;
+    TDialog dlg{DialogOptions{.title = " Casilla", .width = 300, .height = 130}};
+    Value casilla(12), tipo("B1"), votos(1234567.5);
+    struct Row {
+        const char* label;
+        Value* value;
+        const char* picture;
+    };
+    std::vector<tGetFer*> fields;
+    double top = 6;
+    for (Row r : {Row{"Casilla", &casilla, "9999"}, Row{"Tipo", &tipo, "!9"}, Row{"Votos", &votos, "@ZE 9999,999.99"}}) {
+        dlg.add<TSay>(SayOptions{.rect = {top + 1, 8, 50, 10}, .text = r.label});
+        fields.push_back(dlg.add<tGetFer>(
+            GetOptions{.rect = {top, 60, 80, 11}, .binding = GetBinding::to(*r.value), .picture = r.picture}));
+        top += 16;
+    }
+    harness.onNextModal([&](WindowView& v) {
+        SysRefresh();
+        fields[1]->setFocus();
+        SysRefresh();
+        v.key(Key::Right);
+        SysRefresh();
+        EXPECT_TRUE(v.grab(std::string(dir) + "/entryfields.png"));
+        dlg.end(0);
+    });
+    dlg.activate();
 }
 
 }  // namespace
