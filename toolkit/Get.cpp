@@ -203,7 +203,7 @@ void TGet::refresh() {
 }
 
 void TGet::assign() {
-    if (binding_.set) binding_.set(value());
+    if (binding_.set && buffer_->valid()) binding_.set(value());
 }
 
 void TGet::setPicture(const std::string& picture) {
@@ -264,9 +264,16 @@ void TGet::gotFocus() {
 
 void TGet::lostFocus() {
     showCaret(false);
-    assign();
-    setValue(value());  // numbers take their tidy form again
-    if (gRestoringFocus || lValid()) return;
+    bool complete = buffer_->valid();
+    if (complete) {
+        assign();
+        setValue(value());  // numbers take their tidy form again
+    }
+    if (gRestoringFocus) return;
+    if (lValid()) {
+        if (!complete) refresh();  // let go anyway: the value kept is shown again
+        return;
+    }
     gRestoringFocus = true;
     QPointer<QWidget> w = impl_->widget;
     QTimer::singleShot(0, w, [w] {
@@ -276,7 +283,7 @@ void TGet::lostFocus() {
 }
 
 bool TGet::lValid() {
-    return !bValid || bValid(*this);
+    return buffer_->valid() && (!bValid || bValid(*this));
 }
 
 bool TGet::keyDown(int key, int flags) {

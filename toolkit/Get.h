@@ -3,7 +3,9 @@
 // Owned by its window like every control. The field reads its value from the binding when
 // created and on refresh(), and writes it back when it loses the focus or on assign().
 //
-// Leaving the field asks lValid(); when it answers false the focus comes back. A field
+// Leaving the field asks lValid(); when it answers false the focus comes back. A date
+// typed only in part, or not a real date (31/02/2011), is never written to the binding:
+// lValid() answers false for it. A field
 // whose bWhen answers false does not take the focus. Keys arrive at keyDown(key, flags)
 // as virtual-key codes (Insert 45, Delete 46, arrows 37 to 40, Home 36, End 35,
 // Backspace 8); flags carry the held Shift and Control. Derived fields override the
@@ -49,7 +51,8 @@ struct GetOptions {
 
 class TGet : public TControl {
   public:
-    // Throws std::invalid_argument for a bad picture or a value that is neither text nor number.
+    // Throws std::invalid_argument for a bad picture or a value that is not text, a number,
+    // a date or a logical.
     TGet(TWindowBase& parent, GetOptions options);
     ~TGet() override;
 
@@ -57,7 +60,7 @@ class TGet : public TControl {
     Value value() const;       // as typed so far
     void setValue(const Value& v);
     void refresh();            // reads the binding again
-    void assign();             // writes the typed value to the binding
+    void assign();             // writes the typed value to the binding (a valid one only)
     void setPicture(const std::string& picture);
     const std::string& picture() const { return picture_; }
 

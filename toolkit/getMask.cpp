@@ -20,6 +20,15 @@ char32_t upperOf(char32_t c) {
     if (c >= 0xE0 && c <= 0xFE && c != 0xF7) return c - 32;
     return c;
 }
+// The letters a logical field takes: T, Y and S (sí) for true, F and N for false.
+bool isTrueLetter(char32_t c) {
+    c = upperOf(c);
+    return c == U'T' || c == U'Y' || c == U'S';
+}
+bool isFalseLetter(char32_t c) {
+    c = upperOf(c);
+    return c == U'F' || c == U'N';
+}
 
 }  // namespace
 
@@ -152,7 +161,7 @@ std::string formatNumber(double n, const GetPicture& pic) {
 
 EditBuffer::EditBuffer(const GetPicture& pic, const Value& value) : pic_(pic) {
     if (value.isNumber()) {
-        numeric_ = true;
+        kind_ = Kind::Number;
         mask_ = pic.mask.empty() ? numberMask(value) : pic.mask;
         buf_ = pic.blankZero && value.num() == 0 ? std::u32string(mask_.size(), U' ')
                                                  : formatMask(value.num(), mask_, pic.european);
@@ -170,8 +179,23 @@ EditBuffer::EditBuffer(const GetPicture& pic, const Value& value) : pic_(pic) {
         }
         if (pic.upper)
             for (auto& c : buf_) c = upperOf(c);
+    } else if (value.isDate()) {
+        kind_ = Kind::Date;
+        mask_ = pic.mask.find(U'9') == std::u32string::npos ? std::u32string(U"99/99/9999") : pic.mask;
+        buf_ = mask_;
+        Date d = value.date();
+        // Day, month and year fill the 9s in that order.
+        std::string digits = d.empty() ? std::string(8, ' ')
+                                       : std::string(d.dtos().substr(6, 2) + d.dtos().substr(4, 2) + d.dtos().substr(0, 4));
+        size_t next = 0;
+        for (size_t i = 0; i < buf_.size(); ++i)
+            if (editable(int(i))) buf_[i] = next < digits.size() ? char32_t(digits[next++]) : U' ';
+    } else if (value.isLogical()) {
+        kind_ = Kind::Logical;
+        mask_ = upperOf(pic.mask.empty() ? U'L' : pic.mask[0]) == U'Y' ? U"Y" : U"L";
+        buf_ = std::u32string(1, shown(0, value.logical() ? U'T' : U'F'));
     } else {
-        throw std::invalid_argument(std::string("an entry field edits text or numbers, not a value of type ") +
+        throw std::invalid_argument(std::string("an entry field edits text, numbers, dates or logicals, not a value of type ") +
                                     value.type());
     }
     caret_ = nextEditable(0);
@@ -184,15 +208,19 @@ std::string EditBuffer::text() const {
 bool EditBuffer::editable(int pos) const {
     if (pos < 0 || pos >= int(mask_.size())) return false;
     char32_t m = upperOf(mask_[size_t(pos)]);
-    if (numeric_) return digitSlot(m);
+    if (kind_ == Kind::Number) return digitSlot(m);
+    if (kind_ == Kind::Date) return m == U'9';
+    if (kind_ == Kind::Logical) return true;
     return m == U'9' || m == U'#' || m == U'!' || m == U'A' || m == U'N' || m == U'X';
 }
 
 bool EditBuffer::accepts(int pos, char32_t c) const {
+    if (kind_ == Kind::Logical) return isTrueLetter(c) || isFalseLetter(c);
     if (c == U' ') return true;
     if (c < 32) return false;
+    if (kind_ == Kind::Date) return isDigit(c);
     switch (upperOf(mask_[size_t(pos)])) {
-        case U'9': return isDigit(c) || (numeric_ && c == U'-');
+        case U'9': return isDigit(c) || (numeric() && c == U'-');
         case U'#': return isDigit(c) || c == U'-' || c == U'+';
         case U'A': return isLetter(c);
         case U'N': return isLetter(c) || isDigit(c);
@@ -201,6 +229,10 @@ bool EditBuffer::accepts(int pos, char32_t c) const {
 }
 
 char32_t EditBuffer::shown(int pos, char32_t c) const {
+    if (kind_ == Kind::Logical) {
+        bool yes = isTrueLetter(c);
+        return mask_[0] == U'Y' ? (yes ? U'S' : U'N') : (yes ? U'T' : U'F');
+    }
     return pic_.upper || mask_[size_t(pos)] == U'!' ? upperOf(c) : c;
 }
 
@@ -217,7 +249,7 @@ int EditBuffer::prevEditable(int pos) const {
 }
 
 int EditBuffer::decimalPos() const {
-    if (!numeric_) return -1;
+    if (!numeric()) return -1;
     size_t p = mask_.find(U'.');
     return p == std::u32string::npos ? -1 : int(p);
 }
@@ -271,9 +303,10 @@ bool EditBuffer::type(char32_t c) {
         buf_.push_back(U' ');
     }
     if (!editable(pos) || !accepts(pos, c)) return false;
-    if (numeric_ && firstKey_ && pos == nextEditable(0)) clear();
+    if (numeric() && firstKey_ && pos == nextEditable(0)) clear();
     firstKey_ = false;
-    if (insertMode && !shiftRight(pos)) return false;
+    bool typedOver = kind_ == Kind::Date || kind_ == Kind::Logical;
+    if (insertMode && !typedOver && !shiftRight(pos)) return false;
     buf_[size_t(pos)] = shown(pos, c);
     caret_ = nextEditable(pos + 1);
     changed_ = true;
@@ -294,6 +327,12 @@ void EditBuffer::del() {
     if (growing_) {
         buf_.erase(size_t(caret_), 1);
         mask_.erase(size_t(caret_), 1);
+        changed_ = true;
+        return;
+    }
+    if (kind_ == Kind::Logical) return;  // always true or false
+    if (kind_ == Kind::Date) {
+        buf_[size_t(caret_)] = U' ';
         changed_ = true;
         return;
     }
@@ -332,14 +371,32 @@ void EditBuffer::restart() {
 void EditBuffer::clear() {
     // A number's separators stay in view while its digits are typed again.
     for (int i = 0; i < int(buf_.size()); ++i)
-        buf_[size_t(i)] = editable(i) ? U' ' : numeric_ ? localSeparator(mask_[size_t(i)], pic_.european) : buf_[size_t(i)];
+        buf_[size_t(i)] = editable(i) && kind_ != Kind::Logical ? U' ' : numeric() ? localSeparator(mask_[size_t(i)], pic_.european) : buf_[size_t(i)];
     if (growing_) buf_.clear(), mask_.clear();
     caret_ = nextEditable(0);
     changed_ = true;
 }
 
+Date EditBuffer::typedDate() const {
+    std::string digits;
+    for (int i = 0; i < int(buf_.size()); ++i)
+        if (editable(i)) digits.push_back(char(buf_[size_t(i)]));
+    if (digits.size() != 8 || digits.find(' ') != std::string::npos) return Date();
+    return Date::fromYmd(std::stoi(digits.substr(4, 4)), std::stoi(digits.substr(2, 2)), std::stoi(digits.substr(0, 2)));
+}
+
+bool EditBuffer::valid() const {
+    if (kind_ != Kind::Date) return true;
+    bool blank = true;
+    for (int i = 0; i < int(buf_.size()); ++i)
+        if (editable(i) && buf_[size_t(i)] != U' ') blank = false;
+    return blank || !typedDate().empty();
+}
+
 Value EditBuffer::value() const {
-    if (!numeric_) return Value(toUtf8(buf_));
+    if (kind_ == Kind::Date) return Value(typedDate());
+    if (kind_ == Kind::Logical) return Value(buf_[0] == U'T' || buf_[0] == U'S');
+    if (kind_ == Kind::Text) return Value(toUtf8(buf_));
     int point = decimalPos();
     std::string whole, frac;
     bool negative = false;

@@ -11,6 +11,11 @@
 //
 // EditBuffer is a value: the entry field owns one while it edits and rebuilds it when its
 // value or picture changes. Texts are UTF-8; positions count characters.
+//
+// Dates are edited as dd/mm/yyyy (a picture of 9s and literals may lay them out otherwise)
+// and logicals in one position: T or F, or with the picture "Y" S or N (typing T, Y or S
+// means true, F or N false). Both are typed over, never shifted. A date is valid() when it
+// is blank (the empty date) or a real date; until then the field keeps it to itself.
 #include <string>
 #include <string_view>
 
@@ -32,13 +37,15 @@ std::string formatNumber(double n, const GetPicture& pic);
 
 class EditBuffer {
   public:
-    // Texts and numbers are edited; any other value throws std::invalid_argument.
+    // Texts, numbers, dates and logicals are edited; any other value throws std::invalid_argument.
     EditBuffer(const GetPicture& pic, const Value& value);
 
     std::string text() const;
     int caret() const { return caret_; }
     int length() const { return int(buf_.size()); }
-    bool numeric() const { return numeric_; }
+    bool numeric() const { return kind_ == Kind::Number; }
+    // The text stands for a value of the buffer's type (only a date can fail).
+    bool valid() const;
     bool changed() const { return changed_; }
 
     bool insertMode = true;
@@ -58,7 +65,8 @@ class EditBuffer {
     // The caret home, as on entering the field: a number's first digit replaces it again.
     void restart();
 
-    // The value the text stands for, of the type the buffer was made with.
+    // The value the text stands for, of the type the buffer was made with; the empty date
+    // while a date is not valid().
     Value value() const;
 
   private:
@@ -76,7 +84,9 @@ class EditBuffer {
     std::u32string mask_;  // one rule per position
     std::u32string buf_;
     int caret_ = 0;
-    bool numeric_ = false;
+    enum class Kind { Text, Number, Date, Logical };
+    Kind kind_ = Kind::Text;
+    Date typedDate() const;
     bool growing_ = false;  // free text without a length grows as typed
     bool changed_ = false;
     bool firstKey_ = true;  // a number's first digit replaces the shown value

@@ -140,8 +140,55 @@ TEST(GetMask, BadPicturesAndValuesAreClearErrors) {
     } catch (const std::invalid_argument& e) {
         EXPECT_NE(std::string(e.what()).find("'Q'"), std::string::npos);
     }
-    EXPECT_THROW(EditBuffer(GetPicture::parse("99"), Value(true)), std::invalid_argument);
-    EXPECT_THROW(EditBuffer(GetPicture::parse(""), Value(Date())), std::invalid_argument);
+    EXPECT_THROW(EditBuffer(GetPicture::parse(""), Value(Array{})), std::invalid_argument);
+}
+
+TEST(GetMask, DatesAreTypedOverDayMonthAndYear) {
+    EditBuffer b(GetPicture::parse(""), Value(Date::fromYmd(2011, 11, 18)));
+    EXPECT_EQ(b.text(), "18/11/2011");
+    b.insertMode = true;  // dates are typed over all the same
+    EXPECT_FALSE(b.type(U'x'));
+    typeAll(b, "0503");
+    EXPECT_EQ(b.text(), "05/03/2011");
+    EXPECT_EQ(b.value().date(), Date::fromYmd(2011, 3, 5));
+
+    // Blank is the empty date; a part typed, or a day the month lacks, is not valid and
+    // gives no date at all.
+    EditBuffer e(GetPicture::parse(""), Value(Date()));
+    EXPECT_EQ(e.text(), "  /  /    ");
+    EXPECT_TRUE(e.valid());
+    EXPECT_TRUE(e.value().date().empty());
+    typeAll(e, "3102");
+    EXPECT_FALSE(e.valid());
+    typeAll(e, "2011");
+    EXPECT_EQ(e.text(), "31/02/2011");
+    EXPECT_FALSE(e.valid());
+    EXPECT_TRUE(e.value().date().empty());
+    e.home();
+    typeAll(e, "28");
+    EXPECT_TRUE(e.valid());
+    EXPECT_EQ(e.value().date(), Date::fromYmd(2011, 2, 28));
+    e.del();  // blanks the position, nothing shifts across the separators
+    EXPECT_EQ(e.text(), "28/ 2/2011");
+    EXPECT_FALSE(e.valid());
+}
+
+TEST(GetMask, LogicalsTakeOneLetter) {
+    EditBuffer l(GetPicture::parse(""), Value(true));
+    EXPECT_EQ(l.text(), "T");
+    EXPECT_FALSE(l.type(U'q'));
+    EXPECT_FALSE(l.type(U' '));
+    EXPECT_TRUE(l.type(U'n'));
+    EXPECT_EQ(l.text(), "F");
+    EXPECT_FALSE(l.value().logical());
+    l.del();
+    EXPECT_EQ(l.text(), "F");
+
+    EditBuffer si(GetPicture::parse("Y"), Value(false));
+    EXPECT_EQ(si.text(), "N");
+    EXPECT_TRUE(si.type(U's'));
+    EXPECT_EQ(si.text(), "S");
+    EXPECT_TRUE(si.value().logical());
 }
 
 TEST(GetMask, ControlCharactersAndNegativeZeroAreRefusedOrHarmless) {

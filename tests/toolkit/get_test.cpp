@@ -84,6 +84,29 @@ TEST_F(EntryFields, AnInvalidFieldKeepsTheFocusAndADisabledOneIsSkipped) {
     EXPECT_EQ(a.text(), "x  ");
 }
 
+TEST_F(EntryFields, AnImpossibleDateKeepsTheFocusAndIsNeverWritten) {
+    Value day(Date::fromYmd(2011, 11, 18)), other("");
+    auto* get = dlg.add<TGet>(GetOptions{.rect = {5, 5, 60, 11}, .binding = GetBinding::to(day)});
+    auto* next = dlg.add<TGet>(GetOptions{.rect = {20, 5, 60, 11}, .binding = GetBinding::to(other)});
+    run(dlg, [&](WindowView& v) {
+        get->setFocus();
+        SysRefresh();
+        v.type("31022011");
+        next->setFocus();
+        SysRefresh();
+        EXPECT_TRUE(get->hasFocus());
+        EXPECT_EQ(get->text(), "31/02/2011");
+        get->assign();
+        EXPECT_EQ(day.date(), Date::fromYmd(2011, 11, 18));
+        get->setCaretPos(0);
+        v.type("28");
+        next->setFocus();
+        SysRefresh();
+        EXPECT_TRUE(next->hasFocus());
+    });
+    EXPECT_EQ(day.date(), Date::fromYmd(2011, 2, 28));
+}
+
 TEST_F(EntryFields, EditingKeysAndTheKeyDownCallable) {
     Value v("abc ");
     auto* get = dlg.add<TGet>(GetOptions{.rect = {5, 5, 60, 11}, .binding = GetBinding::to(v)});
@@ -130,8 +153,8 @@ TEST_F(EntryFields, TheContextMenuEditsTheField) {
 }
 
 TEST_F(EntryFields, BadPicturesAndValuesAreRefusedAtCreation) {
-    Value when{Date()};
-    EXPECT_THROW(dlg.add<TGet>(GetOptions{.binding = GetBinding::to(when)}), std::invalid_argument);
+    Value list{Array{}};
+    EXPECT_THROW(dlg.add<TGet>(GetOptions{.binding = GetBinding::to(list)}), std::invalid_argument);
     Value text("x");
     EXPECT_THROW(dlg.add<TGet>(GetOptions{.binding = GetBinding::to(text), .picture = "@K"}), std::invalid_argument);
     auto* get = dlg.add<TGet>(GetOptions{.binding = GetBinding::to(text), .picture = "!"});

@@ -125,6 +125,25 @@ TEST_F(EntryField, UpHeldLetsTheFocusLeaveAnInvalidField) {
     });
 }
 
+TEST_F(EntryField, UpHeldLeavesAnImpossibleDateUntypedAndShowsTheKeptOne) {
+    Value day(Date::fromYmd(2011, 11, 18)), other("  ");
+    tGetFer* date = field(day);
+    tGetFer* second = field(other, "!9");
+    bool up = false;
+    setKeyboardForTests([&](Key k) { return k == Key::Up && up; });
+    run([&](WindowView& v) {
+        date->setFocus();
+        SysRefresh();
+        v.type("3102");
+        up = true;
+        second->setFocus();
+        SysRefresh();
+        EXPECT_TRUE(second->hasFocus());
+        EXPECT_EQ(date->text(), "18/11/2011");
+    });
+    EXPECT_EQ(day.date(), Date::fromYmd(2011, 11, 18));
+}
+
 TEST_F(EntryField, AGrabShowsTheFocusedField) {
     Value a("PRI"), b(1234.5), c("A1");
     field(a, "@!");
