@@ -1,6 +1,7 @@
 // The entry field's picture rules, without windows.
 #include <gtest/gtest.h>
 
+#include <random>
 #include <stdexcept>
 
 #include "getMask.h"
@@ -197,6 +198,55 @@ TEST(GetMask, ControlCharactersAndNegativeZeroAreRefusedOrHarmless) {
     EXPECT_EQ(b.text(), " 1.50");
     typeAll(b, "-.");
     EXPECT_EQ(b.value().num(), 0);
+}
+
+// Random keys over every kind of field: the text keeps the template's length, literals stay
+// where they are, the caret stays inside, and the value keeps its type.
+TEST(GetMask, RandomEditingKeepsTheTemplate) {
+    struct Start {
+        const char* picture;
+        Value value;
+    };
+    const Start starts[] = {{"!9", Value("  ")},
+                            {"@! AAA-NNN", Value("abc123")},
+                            {"@ZE 9999,999.99", Value(1234.5)},
+                            {"9,999,999.99", Value(-7.25)},
+                            {"99", Value(3)},
+                            {"", Value(Date::fromYmd(2011, 11, 18))},
+                            {"99-99-9999", Value(Date())},
+                            {"Y", Value(true)},
+                            {"@X", Value("libre")}};
+    const char32_t keys[] = {U'0', U'5', U'9', U'-', U'+', U'.', U',', U' ', U'a', U'Z', U'ñ', U'T', U'n', U'\t'};
+    std::mt19937 rng(20111118);
+    for (const Start& st : starts) {
+        GetPicture pic = GetPicture::parse(st.picture);
+        const std::string first = EditBuffer(pic, st.value).text();
+        for (int round = 0; round < 200; ++round) {
+            EditBuffer b(pic, st.value);
+            for (int step = 0; step < 40; ++step) {
+                b.insertMode = rng() % 2;
+                switch (rng() % 8) {
+                    case 0: b.backspace(); break;
+                    case 1: b.del(); break;
+                    case 2: b.left(); break;
+                    case 3: b.right(); break;
+                    case 4: b.home(); break;
+                    case 5: b.end(); break;
+                    default: b.type(keys[rng() % std::size(keys)]);
+                }
+                ASSERT_GE(b.caret(), 0);
+                ASSERT_LE(b.caret(), b.length());
+                if (std::string(st.picture) == "@X") continue;  // free text grows
+                std::u32string now = toU32(b.text()), was = toU32(first);
+                ASSERT_EQ(now.size(), was.size()) << st.picture;
+                for (size_t i = 0; i < was.size() && !st.value.isNumber(); ++i)
+                    if (was[i] == U'/' || was[i] == U'-') ASSERT_EQ(now[i], was[i]) << st.picture;
+            }
+            Value v = b.value();
+            EXPECT_EQ(v.type(), st.value.type()) << st.picture;
+            if (st.value.isDate() && b.valid()) EXPECT_EQ(v.date().empty(), b.text().find_first_of("0123456789") == std::string::npos);
+        }
+    }
 }
 
 }  // namespace
