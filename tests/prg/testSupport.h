@@ -12,17 +12,12 @@
 #include "TableLayer.h"
 #include "arrayRdd.h"
 #include "dbfCdxDriver.h"
+#include "memoryTables.h"
 
 class EngineTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        arrayRddRegister();
-        arrayRddResetForTests(false);
-        // Registration is once per process; re-initialise the registry for each test.
-        RddFuncTable t;
-        ARRAYRDD_GETFUNCTABLE(t, rddFind("ARRAYRDD")->id);
-        t.init();
-        tableSettings() = TableSettings{};
+        freshMemoryTables();
         NETERR(false);
     }
     void TearDown() override { DBCLOSEALL(); }

@@ -1,5 +1,6 @@
 #pragma once
 // A fresh memory-table engine for each test: no tables registered, default settings.
+// Registration is once per process; the registry is initialised again each time.
 #include "TableLayer.h"
 #include "arrayRdd.h"
 
