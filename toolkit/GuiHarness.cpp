@@ -40,29 +40,6 @@ QWidget* findByCaption(QWidget* w, const std::string& caption) {
     return nullptr;
 }
 
-int qtKey(Key k) {
-    switch (k) {
-        case Key::Escape:
-            return Qt::Key_Escape;
-        case Key::Enter:
-            return Qt::Key_Return;
-        case Key::Up:
-            return Qt::Key_Up;
-        case Key::Down:
-            return Qt::Key_Down;
-        case Key::Left:
-            return Qt::Key_Left;
-        case Key::Right:
-            return Qt::Key_Right;
-        case Key::Shift:
-            return Qt::Key_Shift;
-        case Key::Control:
-            return Qt::Key_Control;
-        default:
-            return Qt::Key_Space;
-    }
-}
-
 void sendKey(QWidget* target, int key, const QString& text) {
     QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, text);
     QKeyEvent release(QEvent::KeyRelease, key, Qt::NoModifier, text);
@@ -164,7 +141,7 @@ bool WindowView::press(int id) {
 void WindowView::key(Key k) {
     if (!impl_->w) return;
     QWidget* target = impl_->w->focusWidget() ? impl_->w->focusWidget() : impl_->w.data();
-    sendKey(target, qtKey(k), k == Key::Enter ? QStringLiteral("\r") : QString());
+    sendKey(target, qtKeyOf(k), k == Key::Enter ? QStringLiteral("\r") : QString());
 }
 
 void WindowView::type(const std::string& text) {

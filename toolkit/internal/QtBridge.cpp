@@ -48,28 +48,30 @@ int toQtAlign(int align) {
     return a;
 }
 
+namespace {
+// The keys the program tells apart, with the windowing system's code of each.
+struct KeyCode {
+    Key key;
+    int qt;
+};
+constexpr KeyCode kKeyCodes[] = {
+    {Key::Escape, Qt::Key_Escape}, {Key::Enter, Qt::Key_Return}, {Key::Up, Qt::Key_Up},
+    {Key::Down, Qt::Key_Down},     {Key::Left, Qt::Key_Left},    {Key::Right, Qt::Key_Right},
+    {Key::Shift, Qt::Key_Shift},   {Key::Control, Qt::Key_Control},
+};
+}  // namespace
+
 Key keyFromQt(int qtKey) {
-    switch (qtKey) {
-        case Qt::Key_Escape:
-            return Key::Escape;
-        case Qt::Key_Return:
-        case Qt::Key_Enter:
-            return Key::Enter;
-        case Qt::Key_Up:
-            return Key::Up;
-        case Qt::Key_Down:
-            return Key::Down;
-        case Qt::Key_Left:
-            return Key::Left;
-        case Qt::Key_Right:
-            return Key::Right;
-        case Qt::Key_Shift:
-            return Key::Shift;
-        case Qt::Key_Control:
-            return Key::Control;
-        default:
-            return Key::Other;
-    }
+    if (qtKey == Qt::Key_Enter) return Key::Enter;  // the keypad's Enter
+    for (const KeyCode& k : kKeyCodes)
+        if (k.qt == qtKey) return k.key;
+    return Key::Other;
+}
+
+int qtKeyOf(Key key) {
+    for (const KeyCode& k : kKeyCodes)
+        if (k.key == key) return k.qt;
+    return Qt::Key_Space;
 }
 
 void showUnminimized(QWidget* top) {

@@ -32,6 +32,7 @@ inline Color fromQColor(const QColor& c) {
 QImage toQImage(const Picture& p);
 // The toolkit's key for a windowing-system key code (Key::Other for the rest).
 Key keyFromQt(int qtKey);
+int qtKeyOf(Key key);  // Key::Other gives the space bar
 Picture fromQImage(const QImage& image);
 
 QFont toQFont(const FontSpec& f);
