@@ -9,6 +9,9 @@
 //   file lock     0x7FFFFFFE - Nmax .. 0x7FFFFFFE, where Nmax = (2^31 - H - 2) / (R + 1)
 //                 (H header length, R record length): every record byte and the header.
 //   memo file     0x7FFFFFFE of the .fpt, 1 byte, while a shared area stores memos.
+//   commit        0x80000000, 1 byte: held while a change goes through the journal and
+//                 while a journal left behind is applied (beyond the bytes other programs
+//                 lock, so it never blocks them).
 // Each area opens its own descriptors, so areas of one process conflict like processes.
 #include <memory>
 #include <set>
@@ -25,6 +28,7 @@ namespace dbfcdx {
 
 constexpr uint64_t kOpenMarker = 0x7FFFFFFFu;
 constexpr uint64_t kHeaderLock = 0x7FFFFFFEu;
+constexpr uint64_t kCommitLock = 0x80000000u;
 
 struct DbfCdxArea : Area {
     std::shared_ptr<TableFile> file;
@@ -35,6 +39,7 @@ struct DbfCdxArea : Area {
     bool shared = false;
     bool readOnly = false;
     bool dirty = false;  // changed since the last commit: closing commits
+    int changeDepth = 0; // nesting of Transaction objects
 
     long recNo = 1;
     bool bof = true, eof = true, found = false;
@@ -65,6 +70,35 @@ struct DbfCdxArea : Area {
 inline DbfCdxArea& state(Area& a) {
     return static_cast<DbfCdxArea&>(a);
 }
+
+// One change of the area's files (a record stored, appended, deleted or recalled, a tag
+// added): the files hold their writes until commit() sends them to the disk through the
+// journal, all or nothing. Nested transactions join the outermost one, which alone
+// commits; one that ends uncommitted drops every held write and reads the files again, so
+// a refused or failed change leaves the table, its memos and its index as they were.
+class Transaction {
+  public:
+    explicit Transaction(DbfCdxArea& s);
+    ~Transaction();
+    Transaction(const Transaction&) = delete;
+    Transaction& operator=(const Transaction&) = delete;
+    // False when a journal left by another copy could not be applied (error raised).
+    bool ok() const { return ok_; }
+    // False with an error record raised; the change is then dropped.
+    bool commit();
+
+  private:
+    void drop();
+    DbfCdxArea& s_;
+    bool outer_;
+    bool ok_ = true;
+    bool done_ = false;
+};
+
+// Applies a journal that a writer left behind when it stopped (a crash, a kill), under
+// the commit lock; true when there was none or it was applied (the area's view of its
+// files is then read again), false with an error record.
+bool recoverIfNeeded(DbfCdxArea& s);
 
 // Raises a DBFCDX error record.
 void raise(int genCode, int subCode, const std::string& description, const std::string& file,

@@ -7,6 +7,8 @@
 #include <filesystem>
 #include <thread>
 
+#include "dbfCdxJournal.h"
+
 #include "Error.h"
 #include "TableLayer.h"
 #include "Text.h"
@@ -201,8 +203,9 @@ bool failed(const Status& st, const std::string& path) {
 }
 
 // Adds a built tag to the open index: pages after the end of the file, then its name in the
-// tag directory (which bumps the change counter).
-bool appendTag(DbfCdxArea& s, const cdx::CdxTagSpec& spec) {
+// tag directory (which bumps the change counter). A tag of the same name (`replaced`) leaves
+// the directory in the same step, so the old tag stays whole until the new one is in.
+bool appendTag(DbfCdxArea& s, const cdx::CdxTagSpec& spec, const DiskTag* replaced = nullptr) {
     DiskIndex& x = *s.index;
     uint64_t size = 0;
     Status st = x.file->size(&size);
@@ -210,43 +213,59 @@ bool appendTag(DbfCdxArea& s, const cdx::CdxTagSpec& spec) {
     std::string image;
     if (st.ok()) st = cdx::buildTagAt(spec, {}, origin, &image);
     if (st.ok()) st = x.file->write(origin, image);
+    std::string name = cdx::charKey(text::upper(spec.name), cdx::kDirectoryKeyLength);
+    if (st.ok() && replaced) {
+        cdx::CdxTagUpdater dir(x.file.get(), x.reader->directory());
+        st = dir.remove(name, replaced->info.header);
+    }
     if (st.ok()) {
         cdx::CdxTagUpdater dir(x.file.get(), x.reader->directory());
-        st = dir.insert(cdx::charKey(text::upper(spec.name), cdx::kDirectoryKeyLength), origin);
+        st = dir.insert(name, origin);
     }
     x.unsynced = true;
     return !failed(st, x.path);
 }
 
-// Writes the index file anew with `defs`, in order (creating it when the area has none).
-bool writeTags(DbfCdxArea& s, const std::string& path, const std::vector<TagDef>& defs) {
-    for (size_t i = 0; i < defs.size(); ++i) {
+// Writes a new index file at `side` with `defs`, in order, and makes it the area's index;
+// on failure the area keeps the index it had and the side file is removed.
+bool buildIndexFile(DbfCdxArea& s, const std::string& side, const std::vector<TagDef>& defs) {
+    std::unique_ptr<DiskIndex> previous = std::move(s.index);
+    int order = s.order;
+    auto fail = [&] {
+        s.index = std::move(previous);
+        s.order = order;
+        (void)posixio::removeFile(side);
+        return false;
+    };
+    int err = 0;
+    std::shared_ptr<TableFile> f;
+    if (posixio::removeFile(side).ok()) f = TableFile::open(side, false, true, &err);
+    if (!f) {
+        raise(EG_CREATE, 1004, errorDescription(EG_CREATE) + " (" + std::strerror(err) + ")", side);
+        return fail();
+    }
+    s.index = std::make_unique<DiskIndex>();
+    s.index->path = side;
+    s.index->file = std::move(f);
+    if (failed(cdx::writeCdx({}, {}, s.index->file.get()), side) || !reloadTags(s)) return fail();
+    for (const TagDef& def : defs) {
         cdx::CdxTagSpec spec;
         BuiltKeys built;
-        if (!collectKeys(s, defs[i], &built, &spec)) return false;
-        if (i > 0) {
-            if (!appendTag(s, spec) || !reloadTags(s)) return false;
-            continue;
-        }
-        // An empty tag directory first, then the tag appended like any other: one copy of
-        // its pages in memory.
-        if (!s.index) {
-            int err = 0;
-            std::shared_ptr<TableFile> f = TableFile::open(path, false, true, &err);
-            if (!f) {
-                raise(EG_CREATE, 1004, errorDescription(EG_CREATE) + " (" + std::strerror(err) + ")", path);
-                return false;
-            }
-            s.index = std::make_unique<DiskIndex>();
-            s.index->path = path;
-            s.index->file = std::move(f);
-        }
-        if (failed(cdx::writeCdx({}, {}, s.index->file.get()), path) || !reloadTags(s) ||
-            !appendTag(s, spec) || !reloadTags(s)) {
-            closeIndex(s);
-            return false;
-        }
+        if (!collectKeys(s, def, &built, &spec) || !appendTag(s, spec) || !reloadTags(s)) return fail();
     }
+    if (failed(s.index->file->sync(), side)) return fail();
+    s.index->unsynced = false;
+    s.order = order;
+    return true;
+}
+
+// Puts the index file built at `side` in the place of `path`.
+bool installIndexFile(DbfCdxArea& s, const std::string& side, const std::string& path) {
+    Status st = posixio::renameFile(side, path);
+    if (st.ok()) st = posixio::syncFolderOf(path);
+    if (failed(st, path)) return false;
+    s.index->path = path;
+    s.index->file->renamed(path);
     return true;
 }
 
@@ -296,19 +315,23 @@ bool createTag(DbfCdxArea& s, const OrderCreateInfo& info) {
     if (!lock.ok()) return false;
     bool ok;
     if (!s.index) {
-        ok = writeTags(s, path, {def});
+        // A new file is written beside and renamed into place: a table never meets a
+        // half-written index.
+        std::string side = sideFile(path);
+        ok = buildIndexFile(s, side, {def}) && installIndexFile(s, side, path);
         if (ok && path == productionIndexPath(s)) markStructural(s);
-    } else if (std::none_of(s.index->tags.begin(), s.index->tags.end(),
-                            [&](const DiskTag& t) { return t.info.name == name; })) {
+    } else {
+        auto old = std::find_if(s.index->tags.begin(), s.index->tags.end(),
+                                [&](const DiskTag& t) { return t.info.name == name; });
+        const DiskTag* replaced = old != s.index->tags.end() ? &*old : nullptr;
         cdx::CdxTagSpec spec;
         BuiltKeys built;
-        ok = collectKeys(s, def, &built, &spec) && appendTag(s, spec) && reloadTags(s);
-    } else {
-        std::vector<TagDef> defs;
-        for (const DiskTag& t : s.index->tags)
-            if (t.info.name != name) defs.push_back(defOf(t));
-        defs.push_back(def);
-        ok = tagsMaintainable(s) && writeTags(s, path, defs);
+        ok = collectKeys(s, def, &built, &spec);
+        if (ok) {
+            Transaction change(s);
+            ok = change.ok() && appendTag(s, spec, replaced) && change.commit();
+        }
+        ok = ok && reloadTags(s);
     }
     if (!ok || !s.index) return false;
     // The new tag keeps the callables it was given.
@@ -323,19 +346,16 @@ bool createTag(DbfCdxArea& s, const OrderCreateInfo& info) {
     return true;
 }
 
-bool rebuildTags(DbfCdxArea& s) {
+std::string sideFile(const std::string& path) {
+    return path + ".new~";
+}
+
+bool rebuildTagsAt(DbfCdxArea& s, const std::string& side) {
     if (!s.index) return true;
     if (!tagsMaintainable(s)) return false;
     std::vector<TagDef> defs;
     for (const DiskTag& t : s.index->tags) defs.push_back(defOf(t));
-    int order = s.order;
-    std::string path = s.index->path;
-    IndexLock lock(s, true);
-    if (!lock.ok()) return false;
-    if (defs.empty()) return true;
-    bool ok = writeTags(s, path, defs);
-    if (s.index) s.order = order;
-    return ok;
+    return buildIndexFile(s, side, defs);
 }
 
 }  // namespace dbfcdx

@@ -123,6 +123,15 @@ bool takeOpenMarker(DbfCdxArea& s, bool exclusive, std::string* holder) {
     return false;
 }
 
+// Side files of a pack or an index build that stopped before its journal was written: the
+// old files are whole, the side files unfinished.
+void removeLeftSideFiles(const fs::path& table) {
+    fs::path cdx = table;
+    cdx.replace_extension(".cdx");
+    for (const fs::path& f : {table, memoPath(table), cdx})
+        (void)posixio::removeFile(sideFile(f.string()));
+}
+
 void openFailed(const std::string& detail, const std::string& file, int gen = EG_OPEN,
                 int sub = 1001) {
     NETERR(true);
@@ -213,20 +222,32 @@ bool DC_OPEN(Area& a, const OpenInfo& info) {
     s.shared = info.shared;
     s.readOnly = info.readOnly;
     int err = 0;
-    // An exclusive claim is a write lock, which needs a descriptor open for writing.
-    if (!info.shared && info.readOnly) s.file = TableFile::open(p.string(), false, false, &err);
-    if (!s.file) s.file = TableFile::open(p.string(), info.readOnly, false, &err);
-    if (!s.file) {
-        openFailed(" (" + std::string(std::strerror(err)) + ")", info.file);
-        return false;
-    }
-    std::string holder;
-    if (!takeOpenMarker(s, !info.shared, &holder)) {
+    for (int attempt = 0;; ++attempt) {
+        // An exclusive claim is a write lock, which needs a descriptor open for writing.
+        if (!info.shared && info.readOnly) s.file = TableFile::open(p.string(), false, false, &err);
+        if (!s.file) s.file = TableFile::open(p.string(), info.readOnly, false, &err);
+        if (!s.file) {
+            openFailed(" (" + std::string(std::strerror(err)) + ")", info.file);
+            return false;
+        }
+        std::string holder;
+        if (!takeOpenMarker(s, !info.shared, &holder)) {
+            s.file.reset();
+            openFailed("(Lock failure - already opened in " + holder + " mode)", info.file);
+            return false;
+        }
+        // A change or a pack that stopped halfway is rolled back or finished before
+        // anything is read.
+        if (!recoverIfNeeded(s)) {
+            s.file.reset();
+            return false;
+        }
+        // A finished pack put a new table in place of the one just opened: open that.
+        if (attempt > 0 || s.file->isFileAt(p.string())) break;
         s.file.reset();
-        openFailed("(Lock failure - already opened in " + holder + " mode)", info.file);
-        return false;
     }
     std::error_code ec;
+    if (!info.shared) removeLeftSideFiles(p);
     if (fs::exists(memoPath(p), ec)) {
         s.memoFile = TableFile::open(memoPath(p).string(), info.readOnly, false, &err);
         if (!s.memoFile) {

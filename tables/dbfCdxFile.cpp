@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <chrono>
 #include <cstring>
+#include <algorithm>
 #include <thread>
 
 namespace dbfcdx {
@@ -45,19 +46,60 @@ std::shared_ptr<TableFile> TableFile::open(const std::string& path, bool readOnl
     return std::shared_ptr<TableFile>(new TableFile(path, fd, !readOnly));
 }
 
+void TableFile::hold() {
+    if (!held_) held_ = std::make_unique<HeldWrites>();
+}
+
 Status TableFile::read(uint64_t off, size_t n, std::string* out) {
-    return posixio::readAt(fd_, path_, off, n, out);
+    RETURN_IF_ERROR(posixio::readAt(fd_, path_, off, n, out));
+    if (!held_ || held_->ranges.empty() || n == 0) return Status::OK();
+    // Past the end of the file, bytes written by the change in progress (or the gaps
+    // between them, as zeros) are part of it too.
+    uint64_t want = std::min<uint64_t>(off + n, std::max<uint64_t>(off + out->size(), held_->end));
+    if (want > off + out->size()) out->resize(size_t(want - off), '\0');
+    auto it = held_->ranges.upper_bound(off);
+    if (it != held_->ranges.begin()) --it;
+    for (; it != held_->ranges.end() && it->first < want; ++it) {
+        uint64_t from = std::max(off, it->first);
+        uint64_t to = std::min(want, it->first + it->second.size());
+        if (from < to) out->replace(size_t(from - off), size_t(to - from), it->second, size_t(from - it->first), size_t(to - from));
+    }
+    return Status::OK();
 }
 
 Status TableFile::write(uint64_t off, std::string_view data) {
-    return posixio::writeAt(fd_, path_, off, data);
+    if (!held_) return posixio::writeAt(fd_, path_, off, data);
+    if (data.empty()) return Status::OK();
+    // Merges with every range it overlaps or touches.
+    uint64_t from = off, to = off + data.size();
+    auto& r = held_->ranges;
+    auto it = r.upper_bound(from);
+    if (it != r.begin() && std::prev(it)->first + std::prev(it)->second.size() >= from) --it;
+    std::string merged;
+    if (it != r.end() && it->first < from) {
+        merged = it->second.substr(0, size_t(from - it->first));
+        from = it->first;
+    }
+    merged.append(data);
+    while (it != r.end() && it->first <= to) {
+        uint64_t itEnd = it->first + it->second.size();
+        if (itEnd > to) merged.append(it->second, size_t(to - it->first), std::string::npos);
+        to = std::max(to, itEnd);
+        it = r.erase(it);
+    }
+    r.emplace(from, std::move(merged));
+    held_->end = std::max(held_->end, to);
+    return Status::OK();
 }
 
 Status TableFile::size(uint64_t* out) {
-    return posixio::sizeOf(fd_, path_, out);
+    RETURN_IF_ERROR(posixio::sizeOf(fd_, path_, out));
+    if (held_) *out = std::max(*out, held_->end);
+    return Status::OK();
 }
 
 Status TableFile::truncate(uint64_t size) {
+    if (held_) return Status::NotSupported(path_ + ": truncation inside a change in progress");
     return posixio::truncateTo(fd_, path_, size);
 }
 

@@ -6,12 +6,20 @@
 // one process as between two processes, and closing one descriptor keeps the locks taken
 // through the others.
 #include <cstdint>
+#include <map>
 #include <memory>
 #include <string>
 
 #include "fileIo.h"
 
 namespace dbfcdx {
+
+// Writes held back while a change is in progress, by offset: the ranges never overlap or
+// touch. `end` is one past the last byte written.
+struct HeldWrites {
+    std::map<uint64_t, std::string> ranges;
+    uint64_t end = 0;
+};
 
 class TableFile : public File {
   public:
@@ -29,6 +37,8 @@ class TableFile : public File {
     Status truncate(uint64_t size) override;
     Status sync() override;
     const std::string& name() const override { return path_; }
+    // After the file was renamed to `path` (a side file put in place).
+    void renamed(std::string path) { path_ = std::move(path); }
 
     bool writable() const { return writable_; }
     // Whether `path` still names this open file (not deleted, not replaced by another).
@@ -42,12 +52,21 @@ class TableFile : public File {
     // The kind of lock that blocks `kind` on the range, if any.
     bool conflicting(uint64_t start, uint64_t len, Lock kind, Lock* holder);
 
+    // While holding, writes stay in memory and reads see them over the file's bytes; the
+    // change in progress reaches the disk through the journal, or is dropped.
+    void hold();
+    bool holding() const { return held_ != nullptr; }
+    const HeldWrites* held() const { return held_.get(); }
+    void dropHeld() { held_.reset(); }
+    int fd() const { return fd_; }
+
   private:
     TableFile(std::string path, int fd, bool writable)
         : path_(std::move(path)), fd_(fd), writable_(writable) {}
     std::string path_;
     int fd_;
     bool writable_;
+    std::unique_ptr<HeldWrites> held_;
 };
 
 // A File that forwards to a shared TableFile, so the codec can own "its" file while the

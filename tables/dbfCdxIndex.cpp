@@ -17,16 +17,37 @@ namespace dbfcdx {
 
 IndexLock::IndexLock(DbfCdxArea& s, bool write) : s_(s) {
     if (!s.shared || !s.index) return;
-    auto kind = write ? TableFile::Lock::Write : TableFile::Lock::Read;
-    held_ = s.index->file->lockBriefly(kHeaderLock, 1, kind);
-    if (!held_) {
-        ok_ = false;
-        raise(EG_LOCK, 1038, errorDescription(EG_LOCK) + " (index file)", s.index->path, true);
+    DiskIndex& x = *s.index;
+    index_ = &x;
+    if (x.lockDepth > 0 && (x.lockWrite || !write)) {
+        ++x.lockDepth;
+        held_ = true;
+        return;
     }
+    auto kind = write ? TableFile::Lock::Write : TableFile::Lock::Read;
+    if (!x.file->lockBriefly(kHeaderLock, 1, kind)) {
+        ok_ = false;
+        raise(EG_LOCK, 1038, errorDescription(EG_LOCK) + " (index file)", x.path, true);
+        return;
+    }
+    upgraded_ = x.lockDepth > 0;
+    x.lockWrite = write;
+    ++x.lockDepth;
+    held_ = true;
 }
 
 IndexLock::~IndexLock() {
-    if (held_ && s_.index) s_.index->file->unlock(kHeaderLock, 1);
+    if (!held_ || s_.index.get() != index_) return;
+    DiskIndex& x = *s_.index;
+    if (--x.lockDepth > 0) {
+        if (upgraded_) {
+            x.file->lock(kHeaderLock, 1, TableFile::Lock::Read);
+            x.lockWrite = false;
+        }
+        return;
+    }
+    x.file->unlock(kHeaderLock, 1);
+    x.lockWrite = false;
 }
 
 std::string productionIndexPath(const DbfCdxArea& s) {
@@ -181,6 +202,8 @@ bool refreshIndex(DbfCdxArea& s) {
     std::string head;
     Status st = s.index->file->read(8, 4, &head);
     if (st.ok() && head.size() == 4 && cdx::getBe32(head.data()) == s.index->counter) return true;
+    // Another copy changed the index; if it stopped halfway, its journal puts things back.
+    if (!recoverIfNeeded(s)) return false;
     return reloadTags(s);
 }
 

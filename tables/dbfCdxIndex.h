@@ -50,13 +50,16 @@ struct DiskIndex {
     uint32_t counter = 0;       // change counter when the tags were read
     uint64_t version = 0;       // bumped on every change seen, for cached positions
     bool unsynced = false;      // changed since the file was last flushed to the disk
+    int lockDepth = 0;          // IndexLock objects alive (the lock is taken once)
+    bool lockWrite = false;     // the kind of lock held while lockDepth > 0
 };
 
 // One tag's key bytes for the current record; nullopt when its FOR condition leaves the
 // record out.
 using KeySet = std::vector<std::optional<std::string>>;
 
-// Holds the index lock of a shared area for the lifetime of the object.
+// Holds the index lock of a shared area for the lifetime of the object. Nested locks share
+// the outer one (a write lock asked inside a read lock upgrades it until it ends).
 class IndexLock {
   public:
     IndexLock(DbfCdxArea& s, bool write);
@@ -67,6 +70,8 @@ class IndexLock {
     DbfCdxArea& s_;
     bool held_ = false;
     bool ok_ = true;
+    bool upgraded_ = false;
+    const DiskIndex* index_ = nullptr;  // the index locked (it may be replaced meanwhile)
 };
 
 std::string productionIndexPath(const DbfCdxArea& s);
@@ -102,7 +107,10 @@ bool updateTags(DbfCdxArea& s, long rec, const KeySet& before, const KeySet& aft
 
 // Builds tag `info` from the records (replacing a tag of that name) and makes it current.
 bool createTag(DbfCdxArea& s, const OrderCreateInfo& info);
-// Builds every tag again from the records (after pack and zap).
-bool rebuildTags(DbfCdxArea& s);
+// The side file that a new version of `path` is written to before it replaces it.
+std::string sideFile(const std::string& path);
+// Builds every tag again from the records into a new index file at `side`, which becomes
+// the area's index (the caller renames it into place); on failure the old one stays.
+bool rebuildTagsAt(DbfCdxArea& s, const std::string& side);
 
 }  // namespace dbfcdx

@@ -3,7 +3,6 @@
 // record and file locks, commit, pack and zap.
 #include <cmath>
 #include <cstdio>
-#include <functional>
 
 #include "Error.h"
 #include "TableLayer.h"
@@ -89,22 +88,12 @@ bool writesMemo(const Structure& st, int firstField, const std::vector<Value>& v
 }
 
 // Brings the tags up to date after a change of the current record, given its keys from
-// before; when the new keys cannot be made, `undo` puts the record back as it was.
-bool followChange(DbfCdxArea& s, const KeySet& before, const std::function<void()>& undo) {
+// before. When the new keys cannot be made, the caller's transaction, left uncommitted,
+// puts the record back as it was.
+bool followChange(DbfCdxArea& s, const KeySet& before) {
     if (!s.index) return true;
     KeySet after;
-    bool made = false;
-    try {
-        made = currentKeys(s, &after);
-    } catch (const ErrorException&) {
-        undo();
-        throw;
-    }
-    if (!made) {
-        undo();
-        return false;
-    }
-    return updateTags(s, s.recNo, before, after);
+    return currentKeys(s, &after) && updateTags(s, s.recNo, before, after);
 }
 
 // The keys of the current record before a change; false when the tags cannot follow it.
@@ -128,6 +117,8 @@ bool store(DbfCdxArea& s, int firstField, const std::vector<Value>& values) {
         raise(EG_LOCK, 1038, errorDescription(EG_LOCK) + " (memo file)", s.given, true, true);
         return false;
     }
+    Transaction change(s);
+    if (!change.ok()) return false;
     s.dirty = true;
     Status st = s.table->write(uint32_t(s.recNo), row);
     if (!st.ok()) {
@@ -135,10 +126,7 @@ bool store(DbfCdxArea& s, int firstField, const std::vector<Value>& values) {
         return false;
     }
     goToRecord(s, s.recNo);
-    return followChange(s, before, [&] {
-        (void)s.table->write(uint32_t(s.recNo), old);
-        goToRecord(s, s.recNo);
-    });
+    return followChange(s, before) && change.commit();
 }
 
 bool setDeleted(Area& a, bool deleted) {
@@ -150,7 +138,8 @@ bool setDeleted(Area& a, bool deleted) {
     if (!keysBefore(s, &before)) return false;
     IndexLock indexLock(s, true);
     if (!indexLock.ok()) return false;
-    bool was = s.deleted;
+    Transaction change(s);
+    if (!change.ok()) return false;
     s.dirty = true;
     Status st = s.table->setDeleted(uint32_t(s.recNo), deleted);
     if (!st.ok()) {
@@ -158,10 +147,7 @@ bool setDeleted(Area& a, bool deleted) {
         return false;
     }
     s.deleted = deleted;
-    return followChange(s, before, [&] {
-        (void)s.table->setDeleted(uint32_t(s.recNo), was);
-        s.deleted = was;
-    });
+    return followChange(s, before) && change.commit();
 }
 
 }  // namespace
@@ -215,6 +201,15 @@ bool DC_APPEND(Area& a, bool unlockAll) {
         NETERR(true);
         return false;
     }
+    // Held until the new record and its keys are on the disk, so that the next appender
+    // reads the new count.
+    struct HeaderLock {
+        DbfCdxArea& s;
+        bool held;
+        ~HeaderLock() {
+            if (held) s.file->unlock(kHeaderLock, 1);
+        }
+    } headerLock{s, header};
     bool ok = !s.shared || reload(s, false);
     long rec = s.count() + 1;
     bool recordLock = ok && s.shared && !s.fileLocked;
@@ -224,22 +219,29 @@ bool DC_APPEND(Area& a, bool unlockAll) {
     }
     uint32_t added = 0;
     if (ok) {
-        s.dirty = true;
-        Status st = s.table->append(std::vector<Value>(s.fields.size()), &added);
-        if (!st.ok()) {
-            raiseStatus(st, true, s.given);
-            if (recordLock) s.file->unlock(recordByte(rec), 1);
-            ok = false;
+        Transaction change(s);
+        ok = change.ok();
+        if (ok) {
+            s.dirty = true;
+            Status st = s.table->append(std::vector<Value>(s.fields.size()), &added);
+            if (!st.ok()) raiseStatus(st, true, s.given);
+            ok = st.ok();
         }
+        if (ok) {
+            goToRecord(s, long(added));
+            // A new record has no entries yet; when its keys cannot be made it is not added.
+            KeySet none(s.index ? s.index->tags.size() : 0);
+            ok = followChange(s, none) && change.commit();
+        }
+        if (!ok && recordLock) s.file->unlock(recordByte(rec), 1);
     }
-    if (header) s.file->unlock(kHeaderLock, 1);
-    if (!ok) return false;
+    if (!ok) {
+        if (added) goToEof(s);
+        return false;
+    }
     if (recordLock) s.locks.insert(long(added));
     NETERR(false);
-    goToRecord(s, long(added));
-    // A new record has no entries yet; if its keys cannot be made it stays without them.
-    KeySet none(s.index ? s.index->tags.size() : 0);
-    return followChange(s, none, [] {});
+    return true;
 }
 
 bool DC_LOCK(Area& a, LockInfo& li) {

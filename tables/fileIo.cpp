@@ -9,6 +9,18 @@
 
 namespace posixio {
 
+namespace {
+ChangeHook g_changeHook = nullptr;
+
+void beforeChange(Change what, int fd, uint64_t off, std::string_view data) {
+    if (g_changeHook) g_changeHook(what, fd, off, data);
+}
+}  // namespace
+
+void setChangeHook(ChangeHook hook) {
+    g_changeHook = hook;
+}
+
 Status error(const std::string& path, const char* what, int err) {
     return Status::IOError(path + ": " + what + ": " + std::strerror(err));
 }
@@ -32,6 +44,7 @@ Status readAt(int fd, const std::string& path, uint64_t off, size_t n, std::stri
 }
 
 Status writeAt(int fd, const std::string& path, uint64_t off, std::string_view data) {
+    beforeChange(Change::Write, fd, off, data);
     size_t done = 0;
     while (done < data.size()) {
         ssize_t r = ::pwrite(fd, data.data() + done, data.size() - done, off_t(off + done));
@@ -52,6 +65,7 @@ Status sizeOf(int fd, const std::string& path, uint64_t* out) {
 }
 
 Status truncateTo(int fd, const std::string& path, uint64_t size) {
+    beforeChange(Change::Truncate, fd, size, {});
     if (::ftruncate(fd, off_t(size)) != 0) return error(path, "truncate", errno);
     return Status::OK();
 }
@@ -59,6 +73,32 @@ Status truncateTo(int fd, const std::string& path, uint64_t size) {
 Status syncFd(int fd, const std::string& path) {
     if (::fsync(fd) != 0) return error(path, "sync", errno);
     return Status::OK();
+}
+
+Status renameFile(const std::string& from, const std::string& to) {
+    beforeChange(Change::Rename, -1, 0, to);
+    if (::rename(from.c_str(), to.c_str()) != 0) return error(from, "rename", errno);
+    return Status::OK();
+}
+
+Status removeFile(const std::string& path) {
+    beforeChange(Change::Remove, -1, 0, path);
+    if (::unlink(path.c_str()) != 0 && errno != ENOENT) return error(path, "remove", errno);
+    return Status::OK();
+}
+
+Status syncFolderOf(const std::string& path) {
+    size_t slash = path.find_last_of('/');
+    std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
+    int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) return error(folder, "open", errno);
+    Status st = syncFd(fd, folder);
+    ::close(fd);
+    return st;
+}
+
+bool exists(const std::string& path) {
+    return ::access(path.c_str(), F_OK) == 0;
 }
 
 }  // namespace posixio

@@ -18,6 +18,20 @@ Status writeAt(int fd, const std::string& path, uint64_t off, std::string_view d
 Status sizeOf(int fd, const std::string& path, uint64_t* out);
 Status truncateTo(int fd, const std::string& path, uint64_t size);
 Status syncFd(int fd, const std::string& path);
+// Replaces `to` by `from` in one step, and removes a file; a missing file is not an error
+// for remove().
+Status renameFile(const std::string& from, const std::string& to);
+Status removeFile(const std::string& path);
+// Makes the names in the folder of `path` (created, renamed, removed) durable.
+Status syncFolderOf(const std::string& path);
+bool exists(const std::string& path);
+
+// Called before every change these functions make to the disk (a write, a truncation, a
+// rename, a removal): `fd` is -1 for the changes made by name. Crash tests install one that
+// ends the process at the k-th change; nothing else sets it.
+enum class Change { Write, Truncate, Rename, Remove };
+using ChangeHook = void (*)(Change what, int fd, uint64_t off, std::string_view data);
+void setChangeHook(ChangeHook hook);
 }  // namespace posixio
 
 class File {

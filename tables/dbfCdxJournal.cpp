@@ -1,0 +1,274 @@
+#include "dbfCdxJournal.h"
+
+#include <cstring>
+#include <memory>
+
+#include "dbfFormat.h"
+
+namespace dbfcdx {
+
+namespace {
+
+constexpr char kMagic[] = "URNJRNL1";
+constexpr size_t kMagicSize = 8;
+constexpr char kRollback = 'R';
+constexpr char kRename = 'N';
+
+uint64_t checksum(std::string_view bytes) {
+    uint64_t h = 1469598103934665603ull;
+    for (unsigned char c : bytes) {
+        h ^= c;
+        h *= 1099511628211ull;
+    }
+    return h;
+}
+
+void put32(std::string* out, uint32_t v) {
+    char b[4];
+    dbf::putLe32(b, v);
+    out->append(b, 4);
+}
+
+void put64(std::string* out, uint64_t v) {
+    put32(out, uint32_t(v));
+    put32(out, uint32_t(v >> 32));
+}
+
+std::string folderOf(const std::string& path) {
+    size_t slash = path.find_last_of('/');
+    return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+}
+
+// Files beside the journal are named without their folder, so that a folder moved or
+// copied whole recovers in its new place.
+std::string nameFor(const std::string& journal, const std::string& file) {
+    std::string folder = folderOf(journal);
+    if (!folder.empty() && file.compare(0, folder.size(), folder) == 0 &&
+        file.find('/', folder.size()) == std::string::npos)
+        return file.substr(folder.size());
+    return file;
+}
+
+std::string pathFor(const std::string& journal, const std::string& name) {
+    return name.find('/') == std::string::npos ? folderOf(journal) + name : name;
+}
+
+void putName(std::string* out, const std::string& name) {
+    put32(out, uint32_t(name.size()));
+    out->append(name);
+}
+
+// Reads the parts of a journal in order; any read past its end marks it broken.
+class Parser {
+  public:
+    explicit Parser(std::string_view bytes) : b_(bytes) {}
+    bool ok() const { return ok_; }
+    uint32_t u32() {
+        if (!need(4)) return 0;
+        uint32_t v = dbf::getLe32(b_.data() + at_);
+        at_ += 4;
+        return v;
+    }
+    uint64_t u64() {
+        uint64_t lo = u32();
+        return lo | uint64_t(u32()) << 32;
+    }
+    std::string bytes(size_t n) {
+        if (!need(n)) return {};
+        std::string v(b_.substr(at_, n));
+        at_ += n;
+        return v;
+    }
+    char byte() { return need(1) ? b_[at_++] : '\0'; }
+    bool atEnd() const { return at_ == b_.size(); }
+
+  private:
+    bool need(size_t n) {
+        if (!ok_ || b_.size() - at_ < n) ok_ = false;
+        return ok_;
+    }
+    std::string_view b_;
+    size_t at_ = 0;
+    bool ok_ = true;
+};
+
+// Writes the journal whole and makes it and its name durable.
+Status writeJournal(const std::string& journal, std::string body) {
+    put64(&body, checksum(body));
+    std::unique_ptr<File> f;
+    RETURN_IF_ERROR(openFile(journal, OpenMode::Create, &f));
+    RETURN_IF_ERROR(f->write(0, body));
+    RETURN_IF_ERROR(f->sync());
+    f.reset();
+    return posixio::syncFolderOf(journal);
+}
+
+Status removeJournal(const std::string& journal) {
+    RETURN_IF_ERROR(posixio::removeFile(journal));
+    return posixio::syncFolderOf(journal);
+}
+
+Status renameAll(const std::vector<std::pair<std::string, std::string>>& sideTarget,
+                 const std::string& journal) {
+    for (const auto& [side, target] : sideTarget) {
+        if (posixio::exists(side)) RETURN_IF_ERROR(posixio::renameFile(side, target));
+    }
+    RETURN_IF_ERROR(posixio::syncFolderOf(journal));
+    return removeJournal(journal);
+}
+
+struct Region {
+    uint32_t file;
+    uint64_t offset;
+    std::string bytes;
+};
+
+Status rollBack(const std::string& journal, const std::vector<std::pair<std::string, uint64_t>>& files,
+                const std::vector<Region>& regions) {
+    for (size_t i = 0; i < files.size(); ++i) {
+        std::unique_ptr<File> f;
+        Status st = openFile(files[i].first, OpenMode::ReadWrite, &f);
+        if (st.code() == Status::Code::NotFound) continue;
+        RETURN_IF_ERROR(st);
+        for (const Region& r : regions)
+            if (r.file == i) RETURN_IF_ERROR(f->write(r.offset, r.bytes));
+        uint64_t size = 0;
+        RETURN_IF_ERROR(f->size(&size));
+        if (size > files[i].second) RETURN_IF_ERROR(f->truncate(files[i].second));
+        RETURN_IF_ERROR(f->sync());
+    }
+    return removeJournal(journal);
+}
+
+}  // namespace
+
+std::string journalPath(const std::string& tablePath) {
+    return tablePath + ".jnl";
+}
+
+Status commitHeld(const std::string& journal, const std::vector<TableFile*>& files) {
+    std::vector<TableFile*> changed;
+    for (TableFile* f : files)
+        if (f && f->held() && !f->held()->ranges.empty()) changed.push_back(f);
+    struct DropHeld {
+        const std::vector<TableFile*>& files;
+        ~DropHeld() {
+            for (TableFile* f : files)
+                if (f) f->dropHeld();
+        }
+    } drop{files};
+    if (changed.empty()) return Status::OK();
+
+    // The journal: each file's length, then the bytes the change overwrites.
+    std::string body(kMagic, kMagicSize);
+    body.push_back(kRollback);
+    put32(&body, uint32_t(changed.size()));
+    std::vector<uint64_t> sizes;
+    for (TableFile* f : changed) {
+        uint64_t size = 0;
+        RETURN_IF_ERROR(posixio::sizeOf(f->fd(), f->name(), &size));
+        sizes.push_back(size);
+        putName(&body, nameFor(journal, f->name()));
+        put64(&body, size);
+    }
+    std::string regions;
+    uint32_t regionCount = 0;
+    for (size_t i = 0; i < changed.size(); ++i) {
+        for (const auto& [off, bytes] : changed[i]->held()->ranges) {
+            if (off >= sizes[i]) continue;
+            std::string old;
+            size_t n = size_t(std::min<uint64_t>(bytes.size(), sizes[i] - off));
+            RETURN_IF_ERROR(posixio::readAt(changed[i]->fd(), changed[i]->name(), off, n, &old));
+            put32(&regions, uint32_t(i));
+            put64(&regions, off);
+            put32(&regions, uint32_t(old.size()));
+            regions += old;
+            ++regionCount;
+        }
+    }
+    put32(&body, regionCount);
+    body += regions;
+    std::string().swap(regions);
+    RETURN_IF_ERROR(writeJournal(journal, std::move(body)));
+
+    // The new bytes, then the files flushed, then the journal removed: the change is done.
+    Status st;
+    for (TableFile* f : changed) {
+        for (const auto& [off, bytes] : f->held()->ranges) {
+            st = posixio::writeAt(f->fd(), f->name(), off, bytes);
+            if (!st.ok()) break;
+        }
+        if (st.ok()) st = posixio::syncFd(f->fd(), f->name());
+        if (!st.ok()) break;
+    }
+    if (st.ok()) st = removeJournal(journal);
+    if (!st.ok()) (void)recoverJournal(journal);  // puts back what reached the files
+    return st;
+}
+
+Status replaceFiles(const std::string& journal,
+                    const std::vector<std::pair<std::string, std::string>>& sideTarget) {
+    std::string body(kMagic, kMagicSize);
+    body.push_back(kRename);
+    put32(&body, uint32_t(sideTarget.size()));
+    for (const auto& [side, target] : sideTarget) {
+        putName(&body, nameFor(journal, side));
+        putName(&body, nameFor(journal, target));
+    }
+    RETURN_IF_ERROR(writeJournal(journal, std::move(body)));
+    return renameAll(sideTarget, journal);
+}
+
+Status recoverJournal(const std::string& journal) {
+    std::unique_ptr<File> f;
+    Status st = openFile(journal, OpenMode::ReadOnly, &f);
+    if (st.code() == Status::Code::NotFound) return Status::OK();
+    RETURN_IF_ERROR(st);
+    uint64_t size = 0;
+    std::string bytes;
+    RETURN_IF_ERROR(f->size(&size));
+    RETURN_IF_ERROR(f->read(0, size_t(size), &bytes));
+    f.reset();
+    bool whole = false;
+    if (bytes.size() >= kMagicSize + 8 && bytes.compare(0, kMagicSize, kMagic) == 0) {
+        const char* tail = bytes.data() + bytes.size() - 8;
+        uint64_t stored = dbf::getLe32(tail) | uint64_t(dbf::getLe32(tail + 4)) << 32;
+        whole = stored == checksum(std::string_view(bytes).substr(0, bytes.size() - 8));
+    }
+    // Cut short: its writer stopped before it changed anything.
+    if (!whole) return removeJournal(journal);
+
+    Parser p(std::string_view(bytes).substr(kMagicSize, bytes.size() - kMagicSize - 8));
+    char kind = p.byte();
+    uint32_t count = p.u32();
+    if (kind == kRename) {
+        std::vector<std::pair<std::string, std::string>> pairs;
+        for (uint32_t i = 0; i < count && p.ok(); ++i) {
+            std::string side = pathFor(journal, p.bytes(p.u32()));
+            std::string target = pathFor(journal, p.bytes(p.u32()));
+            pairs.emplace_back(side, target);
+        }
+        if (!p.ok() || !p.atEnd()) return Status::Corruption(journal + ": a damaged journal");
+        return renameAll(pairs, journal);
+    }
+    std::vector<std::pair<std::string, uint64_t>> files;
+    for (uint32_t i = 0; i < count && p.ok(); ++i) {
+        std::string name = pathFor(journal, p.bytes(p.u32()));
+        files.emplace_back(name, p.u64());
+    }
+    std::vector<Region> regions;
+    uint32_t n = p.u32();
+    for (uint32_t i = 0; i < n && p.ok(); ++i) {
+        Region r;
+        r.file = p.u32();
+        r.offset = p.u64();
+        r.bytes = p.bytes(p.u32());
+        if (r.file >= files.size()) return Status::Corruption(journal + ": a damaged journal");
+        regions.push_back(std::move(r));
+    }
+    if (kind != kRollback || !p.ok() || !p.atEnd())
+        return Status::Corruption(journal + ": a damaged journal");
+    return rollBack(journal, files, regions);
+}
+
+}  // namespace dbfcdx
