@@ -133,6 +133,23 @@ class TreeCheck {
     uint32_t leaves_ = 0, interiors_ = 0;
 };
 
+// The free-page list: pages of the file, none reached from a tree, each listed once, each
+// looking free.
+Status checkFreeList(const CdxReader& reader, const std::set<uint32_t>& inUse, CdxCheckStats* stats) {
+    std::set<uint32_t> listed;
+    for (uint32_t at = reader.header().freeList; at != 0 && at != kNoPage;) {
+        std::string page;
+        Status s = reader.readPage(at, &page);
+        if (!s.ok()) return reader.corrupt(at, "the free-page list points outside the file (" + s.message() + ")");
+        if (inUse.count(at)) return reader.corrupt(at, "the free-page list points at a page in use");
+        if (!listed.insert(at).second) return reader.corrupt(at, "the free-page list loops");
+        if (!isFreePage(page)) return reader.corrupt(at, "a page of the free-page list has sibling links");
+        at = getLe32(page.data());
+    }
+    stats->freePages = uint32_t(listed.size());
+    return Status::OK();
+}
+
 }  // namespace
 
 Status checkCdx(const CdxReader& reader, CdxCheckStats* stats) {
@@ -159,7 +176,7 @@ Status checkCdx(const CdxReader& reader, CdxCheckStats* stats) {
     }
     stats->tags = reader.tags().size();
     stats->pagesReached = uint32_t(seen.size());
-    return Status::OK();
+    return checkFreeList(reader, seen, stats);
 }
 
 }  // namespace cdx

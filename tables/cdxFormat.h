@@ -29,6 +29,12 @@ constexpr uint32_t kDirectoryKeyLength = 10;
 constexpr uint16_t kAttrRoot = 0x01;
 constexpr uint16_t kAttrLeaf = 0x02;
 
+// Whether a page of the free-page list looks free: its first four bytes link the next free
+// page and the sibling links of a page in use (bytes 4 to 11) are zero.
+inline bool isFreePage(std::string_view page) {
+    return page.size() >= 12 && page.substr(4, 8).find_first_not_of('\0') == std::string_view::npos;
+}
+
 // Header option bits.
 constexpr uint8_t kOptUnique = 0x01;
 constexpr uint8_t kOptNullable = 0x02;

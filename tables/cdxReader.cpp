@@ -67,11 +67,12 @@ Status CdxReader::readInterior(uint32_t offset, const TagInfo& tag, CdxInterior*
     return s.ok() ? s : corrupt(offset, s.message());
 }
 
-Status CdxReader::isLeaf(uint32_t offset, bool* leaf) const {
+Status CdxReader::isLeaf(uint32_t offset, bool* leaf, bool* root) const {
     std::string page;
     Status s = readPage(offset, &page);
     if (!s.ok()) return s;
     *leaf = (getLe16(page.data()) & kAttrLeaf) != 0;
+    if (root) *root = (getLe16(page.data()) & kAttrRoot) != 0;
     return Status::OK();
 }
 
@@ -180,14 +181,29 @@ Status CdxCursor::loadLeaf(uint32_t offset) {
     return Status::OK();
 }
 
+// A step along the leaf level must come back the way it went: a chain whose links
+// disagree (a loop among them) is reported at once rather than walked.
+Status CdxCursor::checkStep(uint32_t from, bool rightward) const {
+    uint32_t back = rightward ? leaf_.links.left : leaf_.links.right;
+    if (back == from) return Status::OK();
+    return r_->corrupt(leafOffset_, "the sibling links of tag " + tag_.name + " disagree (" +
+                                        hexOffset(from) + " leads here, this page leads back to " +
+                                        hexOffset(back) + ")");
+}
+
 Status CdxCursor::descend(Aim aim, const Reached& reached) {
     valid_ = false;
     steps_ = 0;
     uint32_t at = tag_.root;
     for (int depth = 0; depth < kMaxDepth; ++depth) {
-        bool leaf = false;
-        Status s = r_->isLeaf(at, &leaf);
+        bool leaf = false, root = false;
+        Status s = r_->isLeaf(at, &leaf, &root);
         if (!s.ok()) return s;
+        // Only the root carries the root mark: a tree entered elsewhere (a damaged root
+        // pointer) or a child pointing back up is refused.
+        if (root != (depth == 0))
+            return r_->corrupt(at, "tag " + tag_.name + (depth == 0 ? ": its root is not marked as a root"
+                                                                    : ": a child page is marked as a root"));
         if (leaf) return loadLeaf(at);
         CdxInterior node;
         s = r_->readInterior(at, tag_, &node);
@@ -221,7 +237,9 @@ Status CdxCursor::stepRight() {
             valid_ = false;
             return Status::OK();
         }
+        uint32_t from = leafOffset_;
         Status s = loadLeaf(right);
+        if (s.ok()) s = checkStep(from, true);
         if (!s.ok()) return s;
         if (!leaf_.entries.empty()) {
             pos_ = 0;
@@ -238,7 +256,9 @@ Status CdxCursor::stepLeft() {
             valid_ = false;
             return Status::OK();
         }
+        uint32_t from = leafOffset_;
         Status s = loadLeaf(left);
+        if (s.ok()) s = checkStep(from, false);
         if (!s.ok()) return s;
         if (!leaf_.entries.empty()) {
             pos_ = leaf_.entries.size() - 1;
@@ -296,7 +316,9 @@ Status CdxCursor::seekWhere(const Reached& reached) {
             }
         }
         if (leaf_.links.right == kNoPage) return Status::OK();
+        uint32_t from = leafOffset_;
         s = loadLeaf(leaf_.links.right);
+        if (s.ok()) s = checkStep(from, true);
         if (!s.ok()) return s;
     }
 }

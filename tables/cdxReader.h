@@ -49,8 +49,8 @@ class CdxReader {
     Status readPage(uint32_t offset, std::string* out) const;
     Status readLeaf(uint32_t offset, const TagInfo& tag, CdxLeaf* out) const;
     Status readInterior(uint32_t offset, const TagInfo& tag, CdxInterior* out) const;
-    // Whether the page at `offset` is a leaf.
-    Status isLeaf(uint32_t offset, bool* leaf) const;
+    // Whether the page at `offset` is a leaf, and (when asked) whether it is marked a root.
+    Status isLeaf(uint32_t offset, bool* leaf, bool* root = nullptr) const;
     // Corruption naming the file and the page.
     Status corrupt(uint32_t page, const std::string& what) const;
 
@@ -99,6 +99,7 @@ class CdxCursor {
     Status loadLeaf(uint32_t offset);
     Status stepRight();  // to the first entry of the next non-empty leaf
     Status stepLeft();
+    Status checkStep(uint32_t from, bool rightward) const;
     int compare(std::string_view stored, std::string_view sought) const;
 
     const CdxReader* r_;

@@ -115,6 +115,9 @@ Status CdxTagUpdater::allocate(uint32_t* page) {
     if (usable) {
         std::string raw;
         RETURN_IF_ERROR(readPage(freeList_, &raw));
+        // A free page keeps only the link to the next one; sibling links mean a page in use,
+        // which the damaged list must not hand out.
+        if (!isFreePage(raw)) return corrupt(freeList_, "the free-page list points at a page in use");
         *page = freeList_;
         freeList_ = getLe32(raw.data());
         fresh_.insert(*page);

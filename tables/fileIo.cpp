@@ -11,11 +11,16 @@ namespace posixio {
 
 namespace {
 ChangeHook g_changeHook = nullptr;
+bool g_durable = true;
 
 void beforeChange(Change what, int fd, uint64_t off, std::string_view data) {
     if (g_changeHook) g_changeHook(what, fd, off, data);
 }
 }  // namespace
+
+void setDurable(bool on) {
+    g_durable = on;
+}
 
 void setChangeHook(ChangeHook hook) {
     g_changeHook = hook;
@@ -71,7 +76,7 @@ Status truncateTo(int fd, const std::string& path, uint64_t size) {
 }
 
 Status syncFd(int fd, const std::string& path) {
-    if (::fsync(fd) != 0) return error(path, "sync", errno);
+    if (g_durable && ::fdatasync(fd) != 0) return error(path, "sync", errno);
     return Status::OK();
 }
 

@@ -18,6 +18,9 @@ Status writeAt(int fd, const std::string& path, uint64_t off, std::string_view d
 Status sizeOf(int fd, const std::string& path, uint64_t* out);
 Status truncateTo(int fd, const std::string& path, uint64_t size);
 Status syncFd(int fd, const std::string& path);
+// Whether syncFd() waits for the disk (the default). Off, changes still reach the files in
+// the order that survives a crash of the program, but not a power cut: for test suites.
+void setDurable(bool on);
 // Replaces `to` by `from` in one step, and removes a file; a missing file is not an error
 // for remove().
 Status renameFile(const std::string& from, const std::string& to);

@@ -93,7 +93,7 @@ bool checkFile(const std::string& path, Options& options) {
     for (size_t i = 0; i < reader->tags().size(); ++i)
         printTag(reader->tags()[i], types[i], i < stats.perTag.size() ? &stats.perTag[i] : nullptr);
     if (s.ok()) {
-        std::printf("OK\n");
+        std::printf("  free-page list: %u pages\nOK\n", stats.freePages);
         return true;
     }
     std::printf("ERROR %s\n", s.message().c_str());

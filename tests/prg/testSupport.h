@@ -12,6 +12,7 @@
 #include "TableLayer.h"
 #include "arrayRdd.h"
 #include "dbfCdxDriver.h"
+#include "fileIo.h"
 #include "memoryTables.h"
 
 class EngineTest : public ::testing::Test {
@@ -49,9 +50,12 @@ protected:
         ASSERT_NE(mkdtemp(tmpl), nullptr);
         folder = tmpl;
         tableSettings().defaultFolder = folder;
+        // Every change still goes through the journal; only the waits for the disk go.
+        posixio::setDurable(false);
     }
     void TearDown() override {
         EngineTest::TearDown();
+        posixio::setDurable(true);
         std::error_code ec;
         std::filesystem::remove_all(folder, ec);
     }

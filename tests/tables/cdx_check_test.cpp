@@ -333,6 +333,18 @@ TEST(CdxCheck, DamagedFilesAreRefused) {
         {"sibling chain loops back", kCorrupt,
          [&](std::string& s) { put32(s, b.leaf1 + 8, b.leaf0); }},
         {"left link wrong", kCorrupt, [&](std::string& s) { put32(s, b.leaf1 + 4, kNoPage); }},
+        {"root not marked as a root", kCorrupt, [&](std::string& s) { s[b.root] &= ~1; }},
+        {"leaf marked as a root", kCorrupt, [&](std::string& s) { s[b.leaf1] |= 1; }},
+        {"free list points at a live leaf", kCorrupt, [&](std::string& s) { put32(s, 4, b.leaf0); }},
+        {"free list points at the root", kCorrupt, [&](std::string& s) { put32(s, 4, b.root); }},
+        {"free list loops", kCorrupt,
+         [&](std::string& s) {
+             size_t spare = s.size();
+             s.resize(spare + 512, '\0');
+             put32(s, spare, uint32_t(spare));
+             put32(s, 4, uint32_t(spare));
+         }},
+        {"free list leaves the file", kCorrupt, [&](std::string& s) { put32(s, 4, 0x7FFFFE00); }},
         {"child points at its parent", kCorrupt,
          [&](std::string& s) { putBe32(s.data() + b.root + 12 + 6 + 4, b.root); }},
         {"leaf key count too large", kCorrupt,
