@@ -51,10 +51,11 @@ bool AR_CREATE(Area& a, const OpenInfo& info) {
     std::string name = tableKey(info.file, false);
     s.table->name = name;
     s.table->exclusive = true;
-    (*g_registry)[name] = s.table;
     OpenInfo opened = info;
     if (opened.alias.empty()) opened.alias = aliasFromFile(name);
+    // Refused for its alias, the create leaves any table of that name registered.
     if (!areaOpenBase(a, opened)) return false;
+    (*g_registry)[name] = s.table;
     s.openInfo = opened;
     s.shared = false;
     s.table->openCount = 1;

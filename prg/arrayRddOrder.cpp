@@ -287,9 +287,12 @@ int resolveOrder(AreaState& s, const Value& order, const std::string& bag) {
 }
 }  // namespace
 
-bool AR_ORDLSTADD(Area& a, OrderListInfo&) {
+bool AR_ORDLSTADD(Area& a, OrderListInfo& info) {
     AreaState& s = state(a);
     s.currentOrder = s.table->orders.empty() ? 0 : 1;
+    // A tag named with the list (the caller's extension) is taken instead, as on disk.
+    if (info.focus.isNumber() || info.focus.isText())
+        s.currentOrder = resolveOrder(s, info.focus, "");
     ensureScopes(s);
     s.keyPos = 0;
     return true;

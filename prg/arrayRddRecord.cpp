@@ -10,18 +10,14 @@
 
 namespace {
 
-// Rounds `v` to `dec` decimals and tells whether its text (sign, digits, point and
-// decimals) fits in `len` characters.
+// Rounds `v` to `dec` decimals as every numeric field does and tells whether its text (sign,
+// digits, point and decimals) fits in `len` characters.
 bool fitsNumeric(double v, int len, int dec, double& rounded) {
     static const double pow10[] = {1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9, 1e10,
                                    1e11, 1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20};
     if (!std::isfinite(v)) return false;
     dec = std::clamp(dec, 0, 15);
-    if (std::fabs(v) < 1e15 && double(int64_t(v)) == v)
-        rounded = v;  // whole numbers, the common case, need no rounding
-    else
-        rounded = std::round(v * pow10[dec]) / pow10[dec];
-    if (rounded == 0) rounded = 0;  // no negative zero
+    rounded = text::roundDecimals(v, dec);
     double a = std::fabs(rounded);
     int digits = 1;
     while (digits < 20 && a >= pow10[digits]) ++digits;

@@ -66,14 +66,20 @@ bool aliasInUse(const std::string& alias, const Area* except) {
         if (a && a.get() != except && a->alias == alias) return true;
     return false;
 }
+
+// The alias that `info` opens under; false, with the error raised, when an area other than
+// `except` has it.
+bool claimAlias(const OpenInfo& info, const Area* except, std::string* alias) {
+    *alias = text::upper(info.alias.empty() ? aliasFromFile(info.file) : info.alias);
+    if (!aliasInUse(*alias, except)) return true;
+    raiseLayerError(EG_DUPALIAS, 1011, *alias);
+    return false;
+}
 }  // namespace
 
 bool areaOpenBase(Area& area, const OpenInfo& info) {
-    std::string alias = text::upper(info.alias.empty() ? aliasFromFile(info.file) : info.alias);
-    if (aliasInUse(alias, &area)) {
-        raiseLayerError(EG_DUPALIAS, 1011, alias);
-        return false;
-    }
+    std::string alias;
+    if (!claimAlias(info, &area, &alias)) return false;
     area.alias = alias;
     area.stamp = layer().nextStamp++;
     area.index_.clear();
@@ -176,10 +182,13 @@ bool DBCREATE(const std::string& file, const Structure& structure, const std::st
     auto& L = layer();
     const RddNode* node = driverFor(driver, "DBCREATE");
     if (!node) return false;
+    OpenInfo info{file, alias, false, false};
+    // A create refused for its alias must not have replaced the table of that name.
+    std::string claimed;
+    if (!claimAlias(info, nullptr, &claimed)) return false;
     int previous = L.current;
     int no = lowestFreeArea();
     Area& area = installArea(*node, no);
-    OpenInfo info{file, alias, false, false};
     bool ok = node->funcs.createFields(area, structure) && node->funcs.create(area, info);
     if (!ok) {
         L.areas[size_t(no)].reset();
@@ -198,6 +207,8 @@ bool DBUSEAREA(bool newArea, const std::string& driver, const std::string& file,
     auto& L = layer();
     const RddNode* node = driverFor(driver, "DBUSEAREA");
     if (!node) return false;
+    // The drivers set the flag when another user holds the table; any other failure clears it.
+    NETERR(false);
     if (newArea) {
         L.current = lowestFreeArea();
     } else {

@@ -237,15 +237,26 @@ void DBCOMMITALL() {
     L.current = saved;
 }
 
+namespace {
+// A field number outside 1..field count is the caller's mistake: an error, not a quiet NIL.
+bool fieldInRange(const Area& a, int n, const char* operation) {
+    if (n >= 1 && n <= int(a.fields.size())) return true;
+    std::string detail =
+        " (field " + std::to_string(n) + " of " + std::to_string(a.fields.size()) + ")";
+    raiseLayerError(EG_BOUND, 1132, operation, detail);
+    return false;
+}
+}  // namespace
+
 Value FIELDGET(int n) {
     Area* a = areaOrNull();
     Value out;
-    if (a) fn(*a).getValue(*a, n, out);
+    if (a && fieldInRange(*a, n, "FIELDGET")) fn(*a).getValue(*a, n, out);
     return out;
 }
 Value FIELDPUT(int n, const Value& v) {
     Area* a = areaFor("FIELDPUT");
-    if (!a || !fn(*a).putValue(*a, n, v)) return Value();
+    if (!a || !fieldInRange(*a, n, "FIELDPUT") || !fn(*a).putValue(*a, n, v)) return Value();
     return v;
 }
 bool DBPUTREC(const std::vector<Value>& values, int firstField) {

@@ -1,6 +1,7 @@
 #include "Text.h"
 
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
 
 namespace text {
@@ -101,6 +102,31 @@ std::string formatNumber(double n, int width, int decimals) {
     std::string s(buf, size_t(len));
     if (s[0] == '-' && s.find_first_not_of("-0.") == std::string::npos) s.erase(0, 1);  // no "-0.00"
     return std::string(size_t(width) - s.size(), ' ') + s;
+}
+
+double roundDecimals(double n, int decimals) {
+    static const double pow10[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                   1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+    double rounded = n;
+    // Whole numbers, the common case, need no rounding; nor do those too large to scale.
+    if (!(std::fabs(n) < 1e15 && double(int64_t(n)) == n)) {
+        double p = pow10[decimals < 0 ? 0 : decimals > 15 ? 15 : decimals];
+        double scaled = n * p;
+        if (std::isfinite(scaled)) rounded = std::round(scaled) / p;
+    }
+    return rounded == 0 ? 0 : rounded;
+}
+
+std::string fieldNumber(double n, int decimals) {
+    decimals = decimals < 0 ? 0 : decimals > 30 ? 30 : decimals;
+    if (!std::isfinite(n) || !(std::fabs(n) < 1e300)) return "";
+    char buf[400];
+    int len = std::snprintf(buf, sizeof buf, "%.*f", decimals, roundDecimals(n, decimals));
+    if (len < 0 || len >= int(sizeof buf)) return "";
+    std::string s(buf, size_t(len));
+    if (s[0] == '-' && s.find_first_not_of("-0.") == std::string::npos)
+        s.erase(0, 1);  // no "-0.00"
+    return s;
 }
 
 }  // namespace text

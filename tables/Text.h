@@ -19,4 +19,11 @@ std::string lower(std::string_view s);
 // Number as text of `width` characters with `decimals` decimals, right aligned;
 // a row of '*' when it does not fit.
 std::string formatNumber(double n, int width, int decimals);
+// `n` rounded to `decimals` decimals (0 to 15) as numeric fields store it: halves away from
+// zero, judged on `n` scaled by the power of ten (so 2.675 gives 2.68 and 1.005 gives 1.00,
+// as their binary values scale); never negative zero.
+double roundDecimals(double n, int decimals);
+// The text a numeric field of `decimals` decimals holds for `n`: rounded by roundDecimals,
+// unpadded, never "-0"; "" when `n` is not a number that can be written.
+std::string fieldNumber(double n, int decimals);
 }  // namespace text

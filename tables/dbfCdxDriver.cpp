@@ -132,9 +132,11 @@ void removeLeftSideFiles(const fs::path& table) {
         (void)posixio::removeFile(sideFile(f.string()));
 }
 
-void openFailed(const std::string& detail, const std::string& file, int gen = EG_OPEN,
-                int sub = 1001) {
-    NETERR(true);
+// The network-error flag says that another user holds the table: set only for a lock
+// conflict, cleared for a missing or damaged file.
+void openFailed(const std::string& detail, const std::string& file, bool lockConflict,
+                int gen = EG_OPEN, int sub = 1001) {
+    NETERR(lockConflict);
     raise(gen, sub, errorDescription(gen) + detail, file, true);
 }
 
@@ -171,21 +173,23 @@ bool DC_CREATE(Area& a, const OpenInfo& info) {
     int err = 0;
     s.file = TableFile::open(p.string(), false, true, &err);
     if (!s.file) {
-        openFailed(" (" + std::string(std::strerror(err)) + ")", info.file, EG_CREATE, 1004);
+        openFailed(" (" + std::string(std::strerror(err)) + ")", info.file, false, EG_CREATE,
+                   1004);
         return false;
     }
     std::string holder;
     if (!takeOpenMarker(s, true, &holder)) {
         s.file.reset();
-        openFailed("(Lock failure - already opened in " + holder + " mode)", info.file, EG_CREATE,
-                   1004);
+        openFailed("(Lock failure - already opened in " + holder + " mode)", info.file, true,
+                   EG_CREATE, 1004);
         return false;
     }
     if (hasMemo(a.fields)) {
         s.memoFile = TableFile::open(memoPath(p).string(), false, true, &err);
         if (!s.memoFile) {
             s.file.reset();
-            openFailed(" (" + std::string(std::strerror(err)) + ")", info.file, EG_CREATE, 1004);
+            openFailed(" (" + std::string(std::strerror(err)) + ")", info.file, false, EG_CREATE,
+                       1004);
             return false;
         }
     }
@@ -227,13 +231,13 @@ bool DC_OPEN(Area& a, const OpenInfo& info) {
         if (!info.shared && info.readOnly) s.file = TableFile::open(p.string(), false, false, &err);
         if (!s.file) s.file = TableFile::open(p.string(), info.readOnly, false, &err);
         if (!s.file) {
-            openFailed(" (" + std::string(std::strerror(err)) + ")", info.file);
+            openFailed(" (" + std::string(std::strerror(err)) + ")", info.file, false);
             return false;
         }
         std::string holder;
         if (!takeOpenMarker(s, !info.shared, &holder)) {
             s.file.reset();
-            openFailed("(Lock failure - already opened in " + holder + " mode)", info.file);
+            openFailed("(Lock failure - already opened in " + holder + " mode)", info.file, true);
             return false;
         }
         // A change or a pack that stopped halfway is rolled back or finished before
@@ -252,7 +256,8 @@ bool DC_OPEN(Area& a, const OpenInfo& info) {
         s.memoFile = TableFile::open(memoPath(p).string(), info.readOnly, false, &err);
         if (!s.memoFile) {
             s.file.reset();
-            openFailed(" (" + memoPath(p).string() + ": " + std::strerror(err) + ")", info.file);
+            openFailed(" (" + memoPath(p).string() + ": " + std::strerror(err) + ")", info.file,
+                       false);
             return false;
         }
     }
@@ -261,7 +266,7 @@ bool DC_OPEN(Area& a, const OpenInfo& info) {
     if (!st.ok()) {
         s.memoFile.reset();
         s.file.reset();
-        openFailed(" (" + st.message() + ")", info.file);
+        openFailed(" (" + st.message() + ")", info.file, false);
         return false;
     }
     s.table = std::move(t);

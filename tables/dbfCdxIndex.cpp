@@ -234,9 +234,10 @@ SoughtKey soughtKey(const DbfCdxArea& s, const DiskTag& t, const Value& v) {
                 return k;
             }
             if (k.bytes.size() > t.info.keyLength) {
-                // Stored keys are cut to the key length: a longer sought key equals them
-                // only when what is cut is blank, and otherwise sorts after them.
-                k.past = k.bytes.find_first_not_of(' ', t.info.keyLength) != std::string::npos;
+                // A stored key equals a sought one that it begins with; a longer sought key
+                // begins with none, even blanks past the key length: it sorts after the keys
+                // it begins with, as in the memory engine.
+                k.past = true;
                 k.bytes.resize(t.info.keyLength);
             }
         }

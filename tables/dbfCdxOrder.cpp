@@ -263,7 +263,8 @@ bool DC_ORDLSTADD(Area& a, OrderListInfo& info) {
     if (!s.index || s.index->path != path) {
         if (!openIndex(s, path)) return false;
     }
-    if (s.order == 0 && !s.index->tags.empty()) s.order = 1;
+    // The first tag becomes current, whatever was; a tag named with the list is taken instead.
+    s.order = s.index->tags.empty() ? 0 : 1;
     if (info.focus.isNumber() || info.focus.isText()) s.order = resolveOrder(s, info.focus, "");
     s.cursor.reset();
     return true;

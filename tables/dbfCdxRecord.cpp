@@ -6,6 +6,7 @@
 
 #include "Error.h"
 #include "TableLayer.h"
+#include "Text.h"
 #include "dbfCdxArea.h"
 
 namespace dbfcdx {
@@ -27,13 +28,7 @@ bool checkValue(const FieldDesc& f, const Value& v, const std::string& file) {
         return false;
     }
     if (!number) return true;
-    double d = v.num();
-    char buf[400];
-    int n = std::isfinite(d) && std::fabs(d) < 1e300
-                ? std::snprintf(buf, sizeof buf, "%.*f", f.dec, d)
-                : -1;
-    std::string s = n < 0 ? std::string() : std::string(buf, size_t(n));
-    if (!s.empty() && s[0] == '-' && s.find_first_not_of("-0.") == std::string::npos) s.erase(0, 1);
+    std::string s = text::fieldNumber(v.num(), f.dec);
     if (s.empty() || int(s.size()) > f.len) {
         raise(EG_DATAWIDTH, 1021, errorDescription(EG_DATAWIDTH) + " (field " + f.name + ")", file,
               true);

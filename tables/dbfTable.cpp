@@ -298,14 +298,7 @@ Status DbfTable::encodeField(const FieldDescriptor& f, const Value& v, char* dst
         case 'N':
         case 'F': {
             if (!v.isNumber()) return mismatch();
-            double d = v.num();
-            char buf[400];
-            int n = std::isfinite(d) && std::fabs(d) < 1e300
-                        ? std::snprintf(buf, sizeof buf, "%.*f", int(f.dec), d)
-                        : -1;
-            std::string s = n < 0 ? std::string() : std::string(buf, size_t(n));
-            if (!s.empty() && s[0] == '-' && s.find_first_not_of("-0.") == std::string::npos)
-                s.erase(0, 1);  // no "-0.00"
+            std::string s = text::fieldNumber(v.num(), int(f.dec));
             if (s.empty() || s.size() > f.len)
                 return Status::InvalidArgument(
                     fieldWhere(f) + ": " + v.toText() + " does not fit " + std::string(1, f.type) +

@@ -6,6 +6,8 @@
 #include <unistd.h>
 
 #include <filesystem>
+#include <fstream>
+#include <functional>
 
 #include "TableLayer.h"
 #include "dbfCdxDriver.h"
@@ -70,6 +72,43 @@ TEST_F(DbfCdxLocks, ExclusiveAndSharedOpensExcludeEachOther) {
     EXPECT_FALSE(use("S", true));
     EXPECT_EQ(errors.back().description,
               "Open error(Lock failure - already opened in exclusive mode)");
+}
+
+// The network-error flag tells that another user holds the table: an open or a create that
+// meets a lock sets it, any other failed open clears it.
+TEST_F(DbfCdxLocks, OnlyLockConflictsSetTheNetworkErrorFlag) {
+    auto writeFile = [&](const std::string& name, const std::string& bytes) {
+        std::ofstream(folder + "/" + name, std::ios::binary) << bytes;
+    };
+    writeFile("roto.dbf", "not a table at all");
+    ASSERT_TRUE(DBCREATE("ix", {{"n", 'N', 5, 0}}, "DBFCDX"));
+    writeFile("ix.cdx", std::string(1024, 'x'));
+    ASSERT_TRUE(DBCREATE("u", {{"n", 'N', 5, 0}}, "DBFCDX"));
+    ASSERT_TRUE(use("X", false));
+    auto create = [](const char* name) { return DBCREATE(name, {{"n", 'L', 1, 0}}, "DBFCDX"); };
+    struct Row {
+        const char* what;
+        std::function<bool()> attempt;
+        bool netErr;
+    } rows[] = {
+        {"missing table", [] { return DBUSEAREA(true, "DBFCDX", "nada", "", true); }, false},
+        {"damaged table", [] { return DBUSEAREA(true, "DBFCDX", "roto", "", true); }, false},
+        {"damaged index", [] { return DBUSEAREA(true, "DBFCDX", "ix", "", true); }, false},
+        {"alias in use", [] { return DBUSEAREA(true, "DBFCDX", "u", "X", true); }, false},
+        {"create in a missing folder", [&] { return create("no/hay"); }, false},
+        {"table held exclusively", [this] { return use("Y", true); }, true},
+        {"create of a held table", [&] { return create("t"); }, true},
+    };
+    for (const Row& r : rows) {
+        SCOPED_TRACE(r.what);
+        NETERR(!r.netErr);
+        size_t before = errors.size();
+        EXPECT_FALSE(r.attempt());
+        EXPECT_GT(errors.size(), before);
+        EXPECT_EQ(NETERR(), r.netErr);
+    }
+    DBSELECTAREA("X");
+    EXPECT_EQ(LASTREC(), 3);
 }
 
 TEST_F(DbfCdxLocks, RecordAndFileLocksConflictBetweenAreas) {

@@ -5,6 +5,8 @@
 #include <stdlib.h>
 
 #include <filesystem>
+#include <fstream>
+#include <sstream>
 
 #include "TableLayer.h"
 #include "dbfCdxDriver.h"
@@ -27,6 +29,15 @@ class DriverContract : public DiskTest {
     }
     bool use(const std::string& alias, bool shared) {
         return DBUSEAREA(true, Driver::name, "t", alias, shared);
+    }
+    static bool onDisk() { return std::string(Driver::name) == "DBFCDX"; }
+    // The bytes of the disk table "t" ("" for the memory engine).
+    std::string tableBytes() {
+        if (!onDisk()) return "";
+        std::ifstream in(this->folder + "/t.dbf", std::ios::binary);
+        std::ostringstream out;
+        out << in.rdbuf();
+        return out.str();
     }
 };
 
@@ -179,6 +190,103 @@ TYPED_TEST(DriverContract, SharedAreasLockRecordsAgainstEachOther) {
     EXPECT_EQ(LASTREC(), 4);
     EXPECT_FALSE(DBRLOCK(4));  // a shared append locks the new record
     DBCLOSEALL();
+}
+
+TYPED_TEST(DriverContract, ACreateRefusedForItsAliasChangesNothing) {
+    // The alias X belongs to the table itself, or to another table while "t" is closed.
+    for (bool sameTable : {true, false}) {
+        SCOPED_TRACE(sameTable ? "t open as X" : "u open as X");
+        this->numbered(3, false, sameTable ? "X" : "A");
+        DBCLOSEALL();
+        std::string before = this->tableBytes();
+        if (sameTable) {
+            ASSERT_TRUE(this->use("X", true));
+        } else {
+            ASSERT_TRUE(DBCREATE("u", {{"u", 'L', 1, 0}}, TypeParam::name));
+            ASSERT_TRUE(DBUSEAREA(true, TypeParam::name, "u", "X"));
+        }
+        this->errors.clear();
+        EXPECT_FALSE(DBCREATE("t", {{"z", 'C', 2, 0}}, TypeParam::name, true, "x"));
+        ASSERT_EQ(this->errors.size(), 1u);
+        EXPECT_EQ(this->errors[0].genCode, EG_DUPALIAS);
+        EXPECT_EQ(SELECT(""), SELECT("X"));  // the current area is the one it was
+        DBCLOSEALL();
+        EXPECT_EQ(this->tableBytes(), before);
+        ASSERT_TRUE(this->use("T", true));
+        EXPECT_EQ(FCOUNT(), 2);
+        EXPECT_EQ(LASTREC(), 3);
+        DBGOBOTTOM();
+        EXPECT_EQ(FIELDGET(1).num(), 3);
+        DBCLOSEALL();
+    }
+}
+
+// Numbers are rounded half away from zero, as the value scaled by the power of ten gives it
+// (1.005 is a little less than itself in binary and 2.675 a little more when scaled), and
+// the rounded text must fit the field.
+TYPED_TEST(DriverContract, NumbersRoundHalfAwayFromZero) {
+    Structure numbers{{"n0", 'N', 4, 0}, {"n2", 'N', 6, 2}, {"n31", 'N', 3, 1}};
+    ASSERT_TRUE(DBCREATE("r", numbers, TypeParam::name, true));
+    ASSERT_TRUE(DBAPPEND());
+    struct Row {
+        int field;
+        double value;
+        bool stored;
+        double expected;
+    } rows[] = {
+        {1, 2.5, true, 3},       {1, -2.5, true, -3},     {1, 0.5, true, 1},
+        {1, 1.5, true, 2},       {1, -0.4, true, 0},      {1, 999.5, true, 1000},
+        {1, 9999.5, false, 0},   {2, 1.005, true, 1.00},  {2, 0.125, true, 0.13},
+        {2, -0.125, true, -0.13}, {2, 2.675, true, 2.68}, {2, 1.045, true, 1.05},
+        {2, -0.004, true, 0},    {2, 0.995, true, 1.00},  {3, 9.94, true, 9.9},
+        {3, 9.95, false, 0},     {3, -0.95, false, 0},    {3, 0.25, true, 0.3},
+        {3, 0.05, true, 0.1},
+    };
+    for (const Row& r : rows) {
+        SCOPED_TRACE(std::to_string(r.field) + ": " + std::to_string(r.value));
+        FIELDPUT(r.field, Value(0));
+        this->errors.clear();
+        bool stored = !FIELDPUT(r.field, Value(r.value)).isNil();
+        EXPECT_EQ(stored, r.stored);
+        if (!r.stored) {
+            ASSERT_EQ(this->errors.size(), 1u);
+            EXPECT_EQ(this->errors[0].genCode, EG_DATAWIDTH);
+        }
+        EXPECT_DOUBLE_EQ(FIELDGET(r.field).num(), r.expected);
+        // The whole-record write stores the same.
+        FIELDPUT(r.field, Value(0));
+        std::vector<Value> record(size_t(r.field));
+        record.back() = Value(r.value);
+        EXPECT_EQ(DBPUTREC(record), r.stored);
+        EXPECT_DOUBLE_EQ(FIELDGET(r.field).num(), r.expected);
+    }
+}
+
+TYPED_TEST(DriverContract, FieldNumbersOutOfRangeAreErrors) {
+    this->numbered(1);
+    DBGOTO(1);
+    struct Row {
+        int field;
+        bool put;
+    } rows[] = {{0, false}, {3, false}, {-1, false}, {0, true}, {3, true}, {99, true}};
+    for (const Row& r : rows) {
+        SCOPED_TRACE(std::string(r.put ? "FIELDPUT " : "FIELDGET ") + std::to_string(r.field));
+        this->errors.clear();
+        Value answer = r.put ? FIELDPUT(r.field, Value(5)) : FIELDGET(r.field);
+        EXPECT_TRUE(answer.isNil());
+        ASSERT_EQ(this->errors.size(), 1u);
+        EXPECT_EQ(this->errors[0].genCode, EG_BOUND);
+        EXPECT_EQ(this->errors[0].operation, r.put ? "FIELDPUT" : "FIELDGET");
+        EXPECT_NE(this->errors[0].description.find("field " + std::to_string(r.field) + " of 2"),
+                  std::string::npos);
+    }
+    EXPECT_EQ(FIELDGET(1).num(), 1);
+    EXPECT_EQ(FIELDGET(2).text(), "    ");
+    // At the end of file too.
+    DBGOTO(0);
+    this->errors.clear();
+    EXPECT_TRUE(FIELDGET(3).isNil());
+    EXPECT_EQ(this->errors.size(), 1u);
 }
 
 }  // namespace

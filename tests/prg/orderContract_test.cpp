@@ -4,6 +4,8 @@
 // order of equal keys, where they differ, is tested for each at the end.
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "TableLayer.h"
 #include "testSupport.h"
 
@@ -50,6 +52,26 @@ TYPED_TEST(OrderContract, SeekModes) {
         EXPECT_EQ(RECNO(), r.rec);
         EXPECT_EQ(EOF_(), r.rec == 4);
     }
+    // A text longer than the key equals no key, even when what is past the key is blank.
+    struct Longer {
+        const char* key;
+        bool soft, last;
+        long rec;
+    } longer[] = {
+        {"A01 ", false, false, 4}, {"A01 ", true, false, 2}, {"A01 ", false, true, 4},
+        {"A01X", true, false, 2},  {"B01 ", true, false, 4}, {"A011", true, true, 2},
+    };
+    for (const auto& r : longer) {
+        SCOPED_TRACE(std::string("longer ") + r.key);
+        EXPECT_FALSE(DBSEEK(Value(r.key), r.soft, r.last));
+        EXPECT_EQ(RECNO(), r.rec);
+    }
+    // Scopes compare the same way: a longer top leaves its prefix out, a longer bottom keeps it.
+    ORDSCOPE(0, Value("A01 "));
+    ORDSCOPE(1, Value("B01 "));
+    EXPECT_EQ(this->walk(), "A022 B011 ");
+    ORDSCOPE(0);
+    ORDSCOPE(1);
     // Seeking does not consult the hidden-deleted setting or the scope.
     ORDSCOPE(0, Value("B"));
     EXPECT_TRUE(DBSEEK(Value("A01")));
@@ -170,6 +192,16 @@ TYPED_TEST(OrderContract, FocusAndOrderListRules) {
     ORDLISTADD("");
     EXPECT_EQ(ORDSETFOCUS(), "C");
     EXPECT_EQ(ORDKEYCOUNT(), 2);
+    // Adding the order list again selects the first order, whatever was current; a tag
+    // named with it is selected instead.
+    for (const auto& [focus, tag, after] : {std::tuple{"v", "", "C"}, std::tuple{"", "", "C"},
+                                           std::tuple{"c", "v", "V"}}) {
+        SCOPED_TRACE(std::string(focus) + "/" + tag);
+        ORDSETFOCUS(*focus ? Value(focus) : Value(0));
+        ASSERT_TRUE(ORDLISTADD("", tag));
+        EXPECT_EQ(ORDSETFOCUS(), after);
+    }
+    ORDSETFOCUS(Value(1));
     EXPECT_EQ(DBORDERINFO(DBOI_KEYCOUNT, "", Value("v")).num(), 0);
     EXPECT_EQ(INDEXKEY(2), "v");
     EXPECT_EQ(INDEXKEY(3), "");
