@@ -49,11 +49,12 @@ std::unique_ptr<acercaDeClass> showSplash() {
 }
 
 // Keeps the logo in the middle of the window; a minimised window leaves the screen and
-// stays reachable through the tray icon.
+// stays reachable through the tray icon. Without an icon in a notification area nothing
+// could bring a hidden window back, so it stays minimised like any other.
 void onResized(TWindow& window, int sizeType) {
     Running& r = running();
     if (sizeType == 1) {
-        window.hide();
+        if (r.tray && r.tray->shown()) window.hide();
         return;
     }
     if (!r.logo) return;

@@ -25,9 +25,11 @@ bool waitOneSecond(bool escapeAllowed) {
     return true;
 }
 
-bool retryUntilLockedOrRefused(long seconds, bool escapeAllowed, const std::string& record) {
+// One attempt per clock second while the seconds left stay above 0: 2.5 seconds make
+// three attempts, as 2.5, 1.5 and 0.5 are left before each.
+bool retryUntilLockedOrRefused(double seconds, bool escapeAllowed, const std::string& record) {
     for (;;) {
-        for (long left = seconds; left > 0; --left) {
+        for (double left = seconds; left > 0; left -= 1) {
             if (!waitOneSecond(escapeAllowed)) return false;
             if (RLOCK()) return true;
         }
@@ -42,7 +44,7 @@ bool retryUntilLockedOrRefused(long seconds, bool escapeAllowed, const std::stri
 
 bool RBLOQUEAR(const Value& seconds, const Value& escape) {
     if (RLOCK()) return true;
-    long spell = seconds.isNumber() ? long(seconds.num()) : 15;
+    double spell = seconds.isNumber() ? seconds.num() : 15;
     bool escapeAllowed = escape.isLogical() ? escape.logical() : true;
     std::string record = std::to_string(RECNO()) + " de " + text::upper(ALIAS());
     Value locked = MsgRun("Registro " + record, "Intentado bloquear registro", [&] {

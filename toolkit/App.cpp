@@ -2,11 +2,14 @@
 
 #include <QApplication>
 #include <QKeyEvent>
+#include <QPointer>
+#include <QWindow>
 #include <chrono>
 #include <cmath>
 #include <ctime>
 #include <set>
 #include <thread>
+#include <vector>
 
 #include "Clock.h"
 #include "Keyboard.h"
@@ -130,9 +133,52 @@ void setClockForTests(std::function<double()> secondsSinceEpoch) {
 
 // ---- keyboard ---------------------------------------------------------------------------
 
+namespace {
+
+// While the keyboard is read, windows do not paint: the requests to paint are held and
+// made again afterwards, so nothing is lost and no painting code runs in the middle of
+// the caller's work.
+class PaintHold : public QObject {
+  public:
+    PaintHold() { qApp->installEventFilter(this); }
+    ~PaintHold() override {
+        qApp->removeEventFilter(this);
+        for (const QPointer<QWidget>& w : held_)
+            if (w) QCoreApplication::postEvent(w, new QEvent(QEvent::UpdateRequest), Qt::LowEventPriority);
+        for (const QPointer<QWindow>& window : exposed_)
+            if (window)
+                for (QWidget* w : QApplication::topLevelWidgets())
+                    if (w->windowHandle() == window) w->update();
+    }
+    bool eventFilter(QObject* o, QEvent* e) override {
+        if (e->type() == QEvent::UpdateRequest && o->isWidgetType()) {
+            held_.push_back(static_cast<QWidget*>(o));
+            return true;
+        }
+        if (e->type() == QEvent::Expose && o->isWindowType()) {
+            exposed_.push_back(static_cast<QWindow*>(o));
+            return true;
+        }
+        return false;
+    }
+
+  private:
+    std::vector<QPointer<QWidget>> held_;
+    std::vector<QPointer<QWindow>> exposed_;
+};
+
+// Lets the input that waits arrive, so the key state follows it, and the calls already
+// posted run; timers, socket notifiers and painting wait for the event loop.
+void processInputEvents() {
+    PaintHold hold;
+    QApplication::processEvents(QEventLoop::X11ExcludeTimers | QEventLoop::ExcludeSocketNotifiers);
+}
+
+}  // namespace
+
 bool keyDown(Key k) {
     appEnsure();
-    QApplication::processEvents(QEventLoop::AllEvents);
+    processInputEvents();
     if (keyboardOverride()) return keyboardOverride()(k);
     if (k == Key::Shift) return QGuiApplication::queryKeyboardModifiers() & Qt::ShiftModifier;
     if (k == Key::Control) return QGuiApplication::queryKeyboardModifiers() & Qt::ControlModifier;

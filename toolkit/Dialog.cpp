@@ -10,12 +10,11 @@ std::unique_ptr<WindowImpl> makeDialog(const DialogOptions& o) {
     appEnsure();
     QWidget* parent = o.parent ? o.parent->impl().top.data() : nullptr;
     auto* w = new DialogWidget(parent);
-    Qt::WindowFlags flags =
-        Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint;
+    Qt::WindowFlags flags = kDialogFlags;
     if (o.popup) flags = Qt::Dialog | Qt::FramelessWindowHint;
     if (o.helpIcon) flags |= Qt::WindowContextHelpButtonHint;
     w->setWindowFlags(flags);
-    w->setWindowTitle(qs(o.title));
+    setTitleOf(w, o.title);
     w->setFixedSize(std::max(o.width, 1), std::max(o.height, 1));
     auto impl = std::make_unique<WindowImpl>();
     impl->top = w;
@@ -87,6 +86,11 @@ void TDialog::setHelpIcon(bool on) {
     w->setWindowFlag(Qt::WindowContextHelpButtonHint, on);
     if (wasVisible) w->show();  // changing window flags hides the window
 }
+int titleBarWidth(const std::string& title) {
+    appEnsure();
+    return titleBarWidth(qs(title));
+}
+
 bool TDialog::helpIcon() const {
     return widgetOf(*this)->windowFlags() & Qt::WindowContextHelpButtonHint;
 }

@@ -34,6 +34,9 @@ struct ActivateOptions {
     std::function<void(class TDialog&)> onInit;
 };
 
+// Pixels of width a box needs so that its title bar shows `title` whole.
+int titleBarWidth(const std::string& title);
+
 class TDialog : public TWindowBase {
   public:
     explicit TDialog(DialogOptions options);

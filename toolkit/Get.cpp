@@ -177,7 +177,7 @@ TGet::TGet(TWindowBase& parent, GetOptions o)
       picture_(o.picture) {
     setFont(o.font.value_or(TFont()));
     setColors(o.textColor.value_or(colors::black), o.backColor.value_or(colors::white));
-    buffer_ = std::make_unique<EditBuffer>(GetPicture::parse(picture_), binding_.get ? binding_.get() : Value(""));
+    load(binding_.get ? binding_.get() : Value(""), true);
 }
 
 TGet::~TGet() {
@@ -188,29 +188,40 @@ std::string TGet::text() const {
     return buffer_->text();
 }
 Value TGet::value() const {
-    return buffer_->value();
+    return buffer_->changed() ? buffer_->value() : shown_;
 }
 
-void TGet::setValue(const Value& v) {
-    bool insert = buffer_->insertMode;
+void TGet::load(const Value& v, bool fromBinding) {
+    bool insert = buffer_ ? buffer_->insertMode : true;
     buffer_ = std::make_unique<EditBuffer>(GetPicture::parse(picture_), v);
     buffer_->insertMode = insert;
+    shown_ = v;
+    fromBinding_ = fromBinding;
     repaint();
 }
 
+bool TGet::edited() const {
+    return !fromBinding_ || buffer_->changed();
+}
+
+void TGet::setValue(const Value& v) {
+    load(v, false);
+}
+
 void TGet::refresh() {
-    if (binding_.get) setValue(binding_.get());
+    if (binding_.get) load(binding_.get(), true);
 }
 
 void TGet::assign() {
-    if (binding_.set && buffer_->valid()) binding_.set(value());
+    if (binding_.set && edited() && buffer_->valid() && !buffer_->overflow()) binding_.set(value());
 }
 
 void TGet::setPicture(const std::string& picture) {
     GetPicture::parse(picture);  // a bad picture leaves the field as it was
     Value v = value();
+    bool fromBinding = !edited();
     picture_ = picture;
-    setValue(v);
+    load(v, fromBinding);
 }
 
 bool TGet::insertMode() const {
@@ -265,9 +276,13 @@ void TGet::gotFocus() {
 void TGet::lostFocus() {
     showCaret(false);
     bool complete = buffer_->valid();
-    if (complete) {
-        assign();
-        setValue(value());  // numbers take their tidy form again
+    if (complete && edited()) {
+        if (buffer_->overflow()) {
+            refresh();  // what is left of the stars stands for no value
+        } else {
+            assign();
+            load(value(), true);  // numbers take their tidy form again
+        }
     }
     if (gRestoringFocus) return;
     if (lValid()) {

@@ -1,7 +1,10 @@
 #pragma once
 // TGet: a single-line entry bound to a value and edited through a picture (getMask.h).
 // Owned by its window like every control. The field reads its value from the binding when
-// created and on refresh(), and writes it back when it loses the focus or on assign().
+// created and on refresh(), and writes it back when it loses the focus or on assign(),
+// only when the user edited it (or the program gave it a value with setValue): a field
+// left untouched keeps its variable exactly as it was, even when the picture shows it
+// rounded or, for a number it cannot hold, as stars.
 //
 // Leaving the field asks lValid(); when it answers false the focus comes back. A date
 // typed only in part, or not a real date (31/02/2011), is never written to the binding:
@@ -57,10 +60,11 @@ class TGet : public TControl {
     ~TGet() override;
 
     std::string text() const;  // as shown
-    Value value() const;       // as typed so far
+    Value value() const;       // as typed so far; the value given, as it was, while untouched
     void setValue(const Value& v);
     void refresh();            // reads the binding again
-    void assign();             // writes the typed value to the binding (a valid one only)
+    // Writes the typed value to the binding: a valid one, edited since it was read.
+    void assign();
     void setPicture(const std::string& picture);
     const std::string& picture() const { return picture_; }
 
@@ -97,7 +101,12 @@ class TGet : public TControl {
     void repaint();
 
   private:
+    void load(const Value& v, bool fromBinding);
+    bool edited() const;
+
     std::unique_ptr<EditBuffer> buffer_;
+    Value shown_;               // what the buffer was made from
+    bool fromBinding_ = false;  // ... and it is the binding's own value
     GetBinding binding_;
     std::string picture_;
     int caretWidth_ = 1;

@@ -8,6 +8,7 @@
 #include <QMenu>
 #include <QPointer>
 #include <QTimer>
+#include <QWindow>
 
 #include "App.h"
 #include "Clock.h"
@@ -88,7 +89,20 @@ bool WindowView::modal() const {
     return impl_->w && impl_->w->isModal();
 }
 std::string WindowView::title() const {
-    return impl_->w ? utf8(impl_->w->windowTitle()) : "";
+    return impl_->w ? titleOf(impl_->w) : "";
+}
+
+WindowView::TitleBar WindowView::titleBar() const {
+    TitleBar bar;
+    QWidget* w = impl_->w;
+    if (!w) return bar;
+    bar.text = utf8(w->windowHandle() ? w->windowHandle()->title() : w->windowTitle());
+    Qt::WindowFlags f = w->windowFlags();
+    bool frame = !(f & Qt::FramelessWindowHint);
+    bar.close = frame && (f & Qt::WindowCloseButtonHint);
+    bar.minimize = frame && (f & Qt::WindowMinimizeButtonHint);
+    bar.maximize = frame && (f & Qt::WindowMaximizeButtonHint);
+    return bar;
 }
 int WindowView::width() const {
     return impl_->w ? impl_->w->width() : 0;
@@ -213,7 +227,7 @@ struct GuiHarness::Watcher : QObject {
         auto* w = static_cast<QWidget*>(o);
         if (!isModalWindow(w)) return false;
         if (owner->actions_.empty()) {
-            owner->unexpected_.push_back(utf8(w->windowTitle()));
+            owner->unexpected_.push_back(titleOf(w));
             QPointer<QWidget> guard(w);
             QTimer::singleShot(0, w, [guard] {
                 if (guard) closeUnexpected(guard);

@@ -34,6 +34,13 @@ class WindowView {
     bool visible() const;
     bool modal() const;
     std::string title() const;
+    // The title bar as the windowing system is asked to show it: its text (where an empty
+    // one would make it show the program's name) and its buttons.
+    struct TitleBar {
+        std::string text;
+        bool close = false, minimize = false, maximize = false;
+    };
+    TitleBar titleBar() const;
     int width() const;  // client area, pixels
     int height() const;
 

@@ -1,7 +1,9 @@
 #include "MsgBox.h"
 
+#include <QGridLayout>
 #include <QMessageBox>
 #include <QPushButton>
+#include <algorithm>
 
 #include "App.h"
 #include "Control.h"
@@ -13,7 +15,13 @@ namespace {
 int ask(QMessageBox::Icon icon, const std::string& text, const std::string& title, bool question,
         bool yesFirst) {
     appEnsure();
-    QMessageBox box(icon, qs(title), qs(text));
+    QMessageBox box(icon, QString(), qs(text));
+    box.setWindowFlags(kDialogFlags);
+    setTitleOf(&box, title);
+    // The box grows to its title, which the title bar would otherwise cut short.
+    if (auto* grid = qobject_cast<QGridLayout*>(box.layout()))
+        grid->addItem(new QSpacerItem(titleBarWidth(qs(title)), 0, QSizePolicy::Minimum, QSizePolicy::Minimum),
+                      grid->rowCount(), 0, 1, grid->columnCount());
     if (!question) {
         QPushButton* ok = box.addButton(QStringLiteral("&Aceptar"), QMessageBox::AcceptRole);
         box.setDefaultButton(ok);
@@ -47,7 +55,7 @@ void MsgInfo(const std::string& text, const std::string& title) {
 Value MsgRun(const std::string& text, const std::string& title,
              const std::function<Value()>& action) {
     TFont font;
-    int width = std::max(220, font.textWidth(text) + 48);
+    int width = std::max({220, font.textWidth(text) + 48, titleBarWidth(title)});
     TDialog box(
         DialogOptions{.title = title, .width = width, .height = 64, .units = Units::Pixels});
     box.add<TSay>(SayOptions{.rect = {16, 8, double(width - 16), 32},

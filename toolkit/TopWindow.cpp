@@ -1,8 +1,10 @@
 #include "TopWindow.h"
 
 #include <QEventLoop>
+#include <QGuiApplication>
 #include <QIcon>
 #include <QPixmap>
+#include <QScreen>
 
 #include "App.h"
 #include "Control.h"
@@ -17,7 +19,7 @@ std::unique_ptr<WindowImpl> makeMainWindow(const WindowOptions& o) {
     auto* w = new MainWidget;
     auto* centre = new QWidget(w);
     w->setCentralWidget(centre);
-    w->setWindowTitle(qs(o.title));
+    setTitleOf(w, o.title);
     w->resize(std::max(o.width, 1), std::max(o.height, 1));
     auto impl = std::make_unique<WindowImpl>();
     impl->top = w;
@@ -67,6 +69,10 @@ void TWindow::activate(Show how) {
     MainWidget* w = widgetOf(*this);
     switch (how) {
         case Show::Maximized:
+            // Without a window manager nothing would make a window maximised: it takes the
+            // screen's free area itself, which a window manager then keeps.
+            if (QScreen* screen = w->screen() ? w->screen() : QGuiApplication::primaryScreen())
+                w->setGeometry(screen->availableGeometry());
             w->showMaximized();
             break;
         case Show::Minimized:

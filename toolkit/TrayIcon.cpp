@@ -7,6 +7,10 @@
 #include "App.h"
 #include "internal/QtBridge.h"
 
+namespace {
+std::optional<bool> availableOverride;
+}  // namespace
+
 struct TrayImpl {
     std::unique_ptr<QSystemTrayIcon> icon;  // only where the desktop has a notification area
 };
@@ -32,11 +36,15 @@ TTrayIcon::~TTrayIcon() = default;
 
 bool TTrayIcon::available() {
     appEnsure();
-    return QSystemTrayIcon::isSystemTrayAvailable();
+    return availableOverride.value_or(QSystemTrayIcon::isSystemTrayAvailable());
+}
+
+void TTrayIcon::setAvailableForTests(std::optional<bool> available) {
+    availableOverride = available;
 }
 
 bool TTrayIcon::shown() const {
-    return impl_->icon && impl_->icon->isVisible();
+    return available() && impl_->icon && impl_->icon->isVisible();
 }
 
 void TTrayIcon::setTooltip(const std::string& text) {

@@ -6,6 +6,7 @@
 // through its windows.
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "Bitmap.h"
@@ -27,7 +28,10 @@ class TTrayIcon {
     ~TTrayIcon();
 
     static bool available();  // the desktop has a notification area
-    bool shown() const;       // the icon is in the notification area
+    // The icon is in the notification area: only then can a hidden window be found again.
+    bool shown() const;
+    // Tests decide whether the desktop has a notification area; nullopt asks the desktop.
+    static void setAvailableForTests(std::optional<bool> available);
     bool ended() const { return ended_; }
     const std::string& tooltip() const { return options_.tooltip; }
     void setTooltip(const std::string& text);

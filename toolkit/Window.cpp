@@ -41,10 +41,10 @@ TControl* TWindowBase::control(const std::string& caption) const {
 }
 
 void TWindowBase::setTitle(const std::string& title) {
-    impl_->top->setWindowTitle(qs(title));
+    setTitleOf(impl_->top, title);
 }
 std::string TWindowBase::title() const {
-    return utf8(impl_->top->windowTitle());
+    return titleOf(impl_->top);
 }
 
 int TWindowBase::width() const {

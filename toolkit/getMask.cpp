@@ -97,11 +97,28 @@ bool digitSlot(char32_t m) {
     return m == U'9' || m == U'#';
 }
 
-// The template of a number given without one: its own width and decimals.
+// The fewest decimals (at most 6) that show `n` as it is.
+int decimalsOf(double n) {
+    for (int d = 0; d < 6; ++d) {
+        double scaled = n * std::pow(10.0, d);
+        if (std::fabs(scaled - std::round(scaled)) <= 1e-9 * std::max(1.0, std::fabs(scaled))) return d;
+    }
+    return 6;
+}
+
+// The template of a number given without one: its own width and decimals. A number that
+// does not know them gets at least ten places, room for its whole part and sign, and the
+// decimals it has.
 std::u32string numberMask(const Value& v) {
-    int width = v.numWidth() > 0 ? v.numWidth() : 10;
-    int decimals = std::max(v.numDecimals(), 0);
+    bool known = v.numWidth() > 0;
+    int width = known ? v.numWidth() : 10;
+    int decimals = known ? std::max(v.numDecimals(), 0) : decimalsOf(v.num());
     int whole = std::max(width - decimals - (decimals > 0 ? 1 : 0), 1);
+    if (!known && std::isfinite(v.num())) {
+        char digits[400];
+        int n = std::snprintf(digits, sizeof digits, "%.0f", std::fabs(v.num()));
+        whole = std::max(whole, n + 1);
+    }
     std::u32string m(size_t(whole), U'9');
     if (decimals > 0) m += U'.' + std::u32string(size_t(decimals), U'9');
     return m;
@@ -129,19 +146,24 @@ std::u32string formatMask(double n, const std::u32string& mask, bool european) {
     std::u32string out(mask.size(), U' ');
     size_t intEnd = point == std::u32string::npos ? mask.size() : point;
     int next = int(whole.size()) - 1;
-    bool signPlaced = !negative;
+    int firstDigit = int(intEnd);
     for (int i = int(intEnd) - 1; i >= 0; --i) {
         char32_t m = mask[size_t(i)];
         if (digitSlot(m)) {
-            if (next >= 0) out[size_t(i)] = char32_t(whole[size_t(next--)]);
-            else if (!signPlaced) out[size_t(i)] = U'-', signPlaced = true;
+            if (next >= 0) out[size_t(i)] = char32_t(whole[size_t(next--)]), firstDigit = i;
         } else if (m == U',') {
             out[size_t(i)] = next >= 0 ? localSeparator(U',', european) : U' ';
         } else {
             out[size_t(i)] = m;
         }
     }
-    if (next >= 0 || !signPlaced) return std::u32string(mask.size(), U'*');  // does not fit
+    if (next >= 0) return std::u32string(mask.size(), U'*');  // does not fit
+    // The sign stands right before the first digit, in a free digit or separator place.
+    if (negative) {
+        int at = firstDigit - 1;
+        if (at < 0 || !(digitSlot(mask[size_t(at)]) || mask[size_t(at)] == U',')) return std::u32string(mask.size(), U'*');
+        out[size_t(at)] = U'-';
+    }
     size_t f = 0;
     for (size_t i = intEnd; i < mask.size(); ++i) {
         if (i == point) out[i] = localSeparator(U'.', european);
@@ -393,6 +415,10 @@ bool EditBuffer::valid() const {
     return blank || !typedDate().empty();
 }
 
+bool EditBuffer::overflow() const {
+    return numeric() && buf_.find(U'*') != std::u32string::npos;
+}
+
 Value EditBuffer::value() const {
     if (kind_ == Kind::Date) return Value(typedDate());
     if (kind_ == Kind::Logical) return Value(buf_[0] == U'T' || buf_[0] == U'S');
@@ -402,8 +428,8 @@ Value EditBuffer::value() const {
     bool negative = false;
     for (int i = 0; i < int(buf_.size()); ++i) {
         char32_t c = buf_[size_t(i)];
+        if (c == U'-' && mask_[size_t(i)] != U'-') negative = true;  // also in a separator's place
         if (!editable(i)) continue;
-        if (c == U'-') negative = true;
         if (isDigit(c)) (point >= 0 && i > point ? frac : whole).push_back(char(c));
     }
     double n = std::stod("0" + whole + "." + frac + "0");

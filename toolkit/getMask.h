@@ -46,7 +46,10 @@ class EditBuffer {
     bool numeric() const { return kind_ == Kind::Number; }
     // The text stands for a value of the buffer's type (only a date can fail).
     bool valid() const;
+    // Something was typed, deleted or cleared since the buffer was made.
     bool changed() const { return changed_; }
+    // A number the template cannot show stands as stars: the text stands for no value.
+    bool overflow() const;
 
     bool insertMode = true;
 

@@ -51,6 +51,53 @@ std::string typeAll(EditBuffer& b, const char* keys) {
     return refused;
 }
 
+// The sign sits right before the first digit, wherever that falls, and reads back.
+TEST(GetMask, TheSignStandsRightBeforeTheFirstDigit) {
+    const FormatRow rows[] = {
+        {"999,999.99", -123.45, "   -123.45"},
+        {"@ZE 9999,999.99", -123.45, "    -123,45"},
+        {"9,999,999.99", -123456.78, " -123,456.78"},
+        {"9,999,999.99", -1234.5, "   -1,234.50"},
+        {"99,999", -1000, "-1,000"},
+        {"999.99", -0.5, " -0.50"},
+        {"$999", -12, "$-12"},
+        {"99,999", -10000, "******"},  // no room left for the sign
+        {"$999", -123, "****"},
+    };
+    for (const auto& r : rows) {
+        GetPicture pic = GetPicture::parse(r.picture);
+        EXPECT_EQ(formatNumber(r.value, pic), r.shown) << r.picture << " " << r.value;
+        EditBuffer b(pic, Value(r.value));
+        EXPECT_EQ(b.text(), r.shown) << r.picture;
+        if (!b.overflow()) EXPECT_DOUBLE_EQ(b.value().num(), r.value) << r.picture;
+    }
+}
+
+// A number the template cannot show, or one given without a layout, is shown but not
+// taken for another value until something is typed.
+TEST(GetMask, StarsAndUnlaidNumbersStandForWhatWasGiven) {
+    EditBuffer stars(GetPicture::parse("9999"), Value(-12345));
+    EXPECT_EQ(stars.text(), "****");
+    EXPECT_TRUE(stars.overflow());
+    EXPECT_FALSE(stars.changed());
+    typeAll(stars, "12");
+    EXPECT_FALSE(stars.overflow());
+    EXPECT_EQ(stars.value().num(), 12);
+
+    struct Row {
+        Value value;
+        const char* shown;
+    };
+    const Row rows[] = {
+        {Value(5.5), "       5.5"},
+        {Value(-0.125), "    -0.125"},
+        {Value(42), "        42"},
+        {Value(1e12), " 1000000000000"},
+        {Value::number(5.5, 6, 0), "     6"},  // a layout of its own is kept
+    };
+    for (const Row& r : rows) EXPECT_EQ(EditBuffer(GetPicture::parse(""), r.value).text(), r.shown);
+}
+
 TEST(GetMask, TypingFollowsTheTemplate) {
     const TypeRow rows[] = {
         {"!9", Value("  "), "a1", true, "A1", Value("A1")},

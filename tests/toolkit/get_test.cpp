@@ -61,6 +61,74 @@ TEST_F(EntryFields, NumbersAreTypedAndWrittenBackInTheirForm) {
     EXPECT_EQ(get->text(), "    2,345.60");
 }
 
+// Same type, value and layout: what "left as it was" means for a variable.
+void expectUnchanged(const Value& now, const Value& before, const std::string& picture) {
+    EXPECT_EQ(now.type(), before.type()) << picture;
+    EXPECT_EQ(now.toText(), before.toText()) << picture;
+    EXPECT_EQ(now.num(), before.num()) << picture;
+    EXPECT_EQ(now.numWidth(), before.numWidth()) << picture;
+    EXPECT_EQ(now.numDecimals(), before.numDecimals()) << picture;
+}
+
+TEST_F(EntryFields, LeavingAFieldWithoutTypingLeavesItsVariableAsItWas) {
+    struct Row {
+        Value start;
+        const char* picture;
+        const char* shown;
+    };
+    const Row rows[] = {
+        {Value(1234567), "999,999.99", "**********"},
+        {Value(-12345), "9999", "****"},
+        {Value(1.235), "99.99", " 1.24"},
+        {Value(5.5), "", "       5.5"},
+        {Value::number(3.5, 5, 0), "", "    4"},
+        {Value("abc"), "!!", "AB"},
+        {Value(-123.45), "999,999.99", "   -123.45"},
+    };
+    std::vector<Value> vars;
+    for (const Row& r : rows) vars.push_back(r.start);
+    std::vector<TGet*> gets;
+    for (size_t i = 0; i < std::size(rows); ++i)
+        gets.push_back(dlg.add<TGet>(GetOptions{
+            .rect = {5 + 12 * double(i), 5, 80, 11}, .binding = GetBinding::to(vars[i]), .picture = rows[i].picture}));
+    Value other("");
+    auto* last = dlg.add<TGet>(GetOptions{.rect = {95, 5, 60, 11}, .binding = GetBinding::to(other)});
+    dlg.setSize(240, 200);
+    run(dlg, [&](WindowView&) {
+        for (TGet* g : gets) {
+            g->setFocus();
+            SysRefresh();
+            g->keyDown(39, 0);  // moving the caret is not typing
+        }
+        last->setFocus();
+        SysRefresh();
+    });
+    for (size_t i = 0; i < std::size(rows); ++i) {
+        EXPECT_EQ(gets[i]->text(), rows[i].shown) << rows[i].picture;
+        expectUnchanged(vars[i], rows[i].start, rows[i].picture);
+    }
+}
+
+TEST_F(EntryFields, StarsGiveWayOnlyToANumberTyped) {
+    Value typed(-12345), deleted(-12345), other("");
+    auto* a = dlg.add<TGet>(GetOptions{.rect = {5, 5, 60, 11}, .binding = GetBinding::to(typed), .picture = "9999"});
+    auto* b = dlg.add<TGet>(GetOptions{.rect = {20, 5, 60, 11}, .binding = GetBinding::to(deleted), .picture = "9999"});
+    auto* c = dlg.add<TGet>(GetOptions{.rect = {35, 5, 60, 11}, .binding = GetBinding::to(other)});
+    run(dlg, [&](WindowView& v) {
+        a->setFocus();
+        SysRefresh();
+        v.type("77");
+        b->setFocus();
+        SysRefresh();
+        b->keyDown(46, 0);  // Delete eats a star: still no number
+        c->setFocus();
+        SysRefresh();
+    });
+    EXPECT_EQ(typed.num(), 77);
+    expectUnchanged(deleted, Value(-12345), "9999");
+    EXPECT_EQ(b->text(), "****");
+}
+
 TEST_F(EntryFields, AnInvalidFieldKeepsTheFocusAndADisabledOneIsSkipped) {
     Value a("   "), b("   "), c("   ");
     auto* first = dlg.add<TGet>(GetOptions{.rect = {5, 5, 40, 11},

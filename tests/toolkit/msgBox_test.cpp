@@ -5,6 +5,7 @@
 
 #include <stdexcept>
 
+#include "Dialog.h"
 #include "ErrorDialog.h"
 #include "GuiHarness.h"
 
@@ -84,6 +85,47 @@ TEST_F(MessageBoxes, BusyBoxShowsWhileTheActionRunsAndClosesAfter) {
     EXPECT_THROW(MsgRun("x", "Caja", []() -> Value { throw std::runtime_error("falla"); }),
                  std::runtime_error);
     EXPECT_FALSE(GuiHarness::window("Caja"));
+}
+
+// Boxes are dialogs: a close button and no minimise or maximise button; a title shows
+// whole, and no title shows as an empty bar rather than the program's name.
+TEST_F(MessageBoxes, TitleBarsOfDialogsShowTheWholeTitleOrNone) {
+    const std::string longTitle = " Error al bloquear el registro 1234 de la tabla de votos de la sección 0567";
+    struct Row {
+        const char* name;
+        std::function<void(const std::string&)> show;
+        const char* press;  // nullptr: the box closes by itself
+    };
+    const Row rows[] = {
+        {"alert", [](const std::string& t) { MsgAlert("cuidado", t); }, "&Aceptar"},
+        {"info", [](const std::string& t) { MsgInfo("listo", t); }, "&Aceptar"},
+        {"question", [](const std::string& t) { MsgYesNo("¿ Seguro ?", t); }, "&No"},
+        {"busy", [](const std::string& t) { MsgRun("Registro 2 de VOTOS", t, [] { return Value(); }); }, nullptr},
+    };
+    for (const Row& r : rows)
+        for (const std::string& title : {longTitle, std::string()}) {
+            WindowView::TitleBar bar;
+            std::string shownTitle;
+            int width = 0;
+            harness.onNextModal([&](WindowView& v) {
+                bar = v.titleBar();
+                shownTitle = v.title();
+                width = v.width();
+                if (r.press) v.press(r.press);
+            });
+            r.show(title);
+            EXPECT_TRUE(bar.close) << r.name;
+            EXPECT_FALSE(bar.minimize) << r.name;
+            EXPECT_FALSE(bar.maximize) << r.name;
+            EXPECT_EQ(shownTitle, title) << r.name;
+            if (title.empty()) {
+                EXPECT_FALSE(bar.text.empty()) << r.name;  // an empty one would show the program's name
+                EXPECT_EQ(bar.text.find_first_not_of(' '), std::string::npos) << r.name;
+            } else {
+                EXPECT_EQ(bar.text, title) << r.name;
+                EXPECT_GE(width, titleBarWidth(title)) << r.name;
+            }
+        }
 }
 
 TEST_F(MessageBoxes, ErrorDialogShowsTheRecordAndOffersWhatItsFlagsAllow) {

@@ -1,5 +1,7 @@
 #include "QtBridge.h"
 
+#include <QApplication>
+#include <QFontMetrics>
 #include <QFontMetricsF>
 
 QImage toQImage(const Picture& p) {
@@ -77,4 +79,26 @@ int qtKeyOf(Key key) {
 void showUnminimized(QWidget* top) {
     top->setWindowState(top->windowState() & ~Qt::WindowMinimized);
     top->show();
+}
+
+namespace {
+constexpr char kNoTitle[] = "urnaliaNoTitle";
+constexpr int kTitleBarRoom = 150;  // the bar's icon and its buttons
+}  // namespace
+
+void setTitleOf(QWidget* top, const std::string& title) {
+    top->setProperty(kNoTitle, title.empty());
+    top->setWindowTitle(title.empty() ? QStringLiteral(" ") : qs(title));
+}
+
+std::string titleOf(const QWidget* top) {
+    return top->property(kNoTitle).toBool() ? std::string() : utf8(top->windowTitle());
+}
+
+int titleBarWidth(const QString& title) {
+    QFont font = QApplication::font("QMdiSubWindowTitleBar");
+    QFont bold = font;
+    bold.setBold(true);  // many title bars write in bold
+    int text = std::max(QFontMetrics(font).horizontalAdvance(title), QFontMetrics(bold).horizontalAdvance(title));
+    return text + kTitleBarRoom;
 }

@@ -48,3 +48,14 @@ int toQtAlign(int align);
 // Shows a minimised or hidden top-level window again in the state it had before: a window
 // minimised from maximised comes back maximised.
 void showUnminimized(QWidget* top);
+
+// Window titles. The windowing system shows the program's name for an empty title, so a
+// window without one is given a single blank; titleOf() reads back the title as set.
+void setTitleOf(QWidget* top, const std::string& title);
+std::string titleOf(const QWidget* top);
+// Pixels a window needs so that its title bar shows `title` whole: the title in the
+// title-bar font plus room for the bar's icon and buttons.
+int titleBarWidth(const QString& title);
+// A dialog's title bar: a title and a close button, no minimise or maximise button.
+constexpr Qt::WindowFlags kDialogFlags = Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                                         Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint;

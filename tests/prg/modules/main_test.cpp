@@ -8,6 +8,7 @@
 #include "Bitmap.h"
 #include "GuiHarness.h"
 #include "Menu.h"
+#include "System.h"
 #include "TableLayer.h"
 #include "TopWindow.h"
 #include "TrayIcon.h"
@@ -35,6 +36,7 @@ class Programa : public ::testing::Test {
             mainWindow()->end();
         }
         shutDown();
+        TTrayIcon::setAvailableForTests(std::nullopt);
         DBCLOSEALL();
         oConfig.reset();
         EXPECT_TRUE(harness.unexpected().empty());
@@ -158,7 +160,9 @@ TEST_F(Programa, AnsweringNoKeepsTheProgramRunningAndYesEndsTheTrayFirst) {
 }
 
 TEST_F(Programa, MinimisingHidesTheWindowAndTheTrayBringsItBack) {
+    TTrayIcon::setAvailableForTests(true);
     startTimed();
+    ASSERT_TRUE(mainTray()->shown());
     TWindow* w = mainWindow();
     w->minimize();
     SysRefresh();
@@ -169,6 +173,29 @@ TEST_F(Programa, MinimisingHidesTheWindowAndTheTrayBringsItBack) {
     EXPECT_TRUE(w->visible());
     EXPECT_FALSE(w->minimized());
     EXPECT_TRUE(w->maximized());
+}
+
+// With no notification area a hidden window could never come back: it only minimises.
+TEST_F(Programa, WithoutANotificationAreaMinimisingKeepsTheWindow) {
+    TTrayIcon::setAvailableForTests(false);
+    startTimed();
+    TWindow* w = mainWindow();
+    EXPECT_FALSE(mainTray()->shown());
+    w->minimize();
+    SysRefresh();
+    EXPECT_TRUE(w->visible());
+    EXPECT_TRUE(w->minimized());
+    w->restore();
+    SysRefresh();
+    EXPECT_TRUE(w->maximized());
+}
+
+// Maximised, the main window covers the screen's free area, window manager or not.
+TEST_F(Programa, TheMaximisedWindowFillsTheScreen) {
+    startTimed();
+    TWindow* w = mainWindow();
+    EXPECT_EQ(w->outerWidth(), screenWidth());
+    EXPECT_EQ(w->outerHeight(), screenHeight());
 }
 
 TEST_F(Programa, TheTrayMenuOffersTheExitAndTheAboutBoxShowsTheSplashTexts) {

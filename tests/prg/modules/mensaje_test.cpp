@@ -42,6 +42,34 @@ TEST(MensajeText, EveryTypeHasItsText) {
     EXPECT_EQ(pointer.rfind("0x", 0), 0u) << pointer;
 }
 
+// Numbers show all their whole digits and never a dangling point, stars or a bare "0.":
+// their own decimals when they have them, else up to ten, else (very small numbers) ten
+// significant digits.
+TEST(MensajeText, NumbersShowTheirDigits) {
+    struct Row {
+        Value v;
+        const char* expected;
+    };
+    const Row rows[] = {
+        {Value(1e20), "100000000000000000000"},
+        {Value(1e35), "100000000000000000000000000000000000"},
+        {Value(-1e20), "-100000000000000000000"},
+        {Value(1e-11), "0.00000000001"},
+        {Value(-1.2345678901234e-12), "-0.00000000000123456789"},
+        {Value(0.1 + 0.2), "0.3"},
+        {Value(1.0 / 3), "0.3333333333"},
+        {Value(2.675), "2.675"},
+        {Value(0.0), "0"},
+        {Value(-0.0), "0"},
+        {Value(99.999999999999), "100"},
+        {Value::number(5, 10, 2), "5.00"},
+        {Value::number(-1.005, 10, 2), "-1.01"},
+        {Value::number(1e20, 25, 0), "100000000000000000000"},
+        {Value::number(-0.001, 10, 2), "0.00"},
+    };
+    for (const Row& r : rows) EXPECT_EQ(mensajeText(r.v), r.expected) << r.expected;
+}
+
 TEST(MensajeLines, ListsMapsObjectsAndPlainValues) {
     std::string title = "t";
     auto lines = mensajeLines(Value(Array{Value("uno"), Value(Array{Value(1), Value(2)})}), &title);

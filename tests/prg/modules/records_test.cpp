@@ -5,6 +5,7 @@
 #include "GuiHarness.h"
 #include "Keyboard.h"
 #include "TableLayer.h"
+#include "Timer.h"
 #include "aRegistr.h"
 #include "rBloquea.h"
 #include "regVacio.h"
@@ -129,6 +130,38 @@ TEST_F(Records, AHeldRecordShowsTheBusyBoxAndAsksAfterTheGivenSeconds) {
     EXPECT_GT(askedAt - start, 2.0);
     EXPECT_LE(askedAt - start, 3.5);
     EXPECT_FALSE(GuiHarness::window("Intentado bloquear registro"));
+}
+
+// The seconds are counted down as given: 2.5 leaves 2.5, 1.5 and 0.5 before three attempts.
+TEST_F(Records, FractionalSecondsGiveAnAttemptForEachSecondLeftAboveZero) {
+    holdInOtherArea();
+    TestClock clock(1321615800.0, 0.25);
+    const double start = clock.now;
+    double askedAt = 0;
+    harness.onNextModal([](WindowView&) {});
+    harness.onNextModal([&](WindowView& v) {
+        askedAt = clock.now;
+        v.press("Cancelar");
+    });
+    EXPECT_FALSE(RBLOQUEAR(Value(2.5)));
+    EXPECT_GT(askedAt - start, 2.75);
+    EXPECT_LE(askedAt - start, 3.5);
+}
+
+// Waiting for the lock reads the Escape key and runs nothing else of the program.
+TEST_F(Records, TheWaitRunsNoTimers) {
+    holdInOtherArea();
+    TestClock clock(1321615800.0, 0.25);
+    int ticks = 0;
+    TTimer timer(1, [&] { ++ticks; });
+    timer.activate();
+    std::vector<int> ticksAtReads;
+    clock.onRead = [&](double) { ticksAtReads.push_back(ticks); };
+    setKeyboardForTests([&](Key k) { return k == Key::Escape && clock.now > 1321615802.5; });
+    harness.onNextModal([](WindowView&) {});
+    EXPECT_FALSE(RBLOQUEAR(Value(15)));
+    ASSERT_GE(ticksAtReads.size(), 8u);
+    EXPECT_EQ(ticksAtReads.front(), ticksAtReads.back());
 }
 
 TEST_F(Records, ReintentarWaitsAnotherSpellAndALockFreedMeanwhileIsTaken) {

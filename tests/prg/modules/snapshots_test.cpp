@@ -1,6 +1,7 @@
 // Pictures of the boxes for a person to look at: with URNALIA_SNAPSHOT_DIR set, writes
-// the about box, a message box with a list, a drill-down box, the busy box and a dialog
-// of entry fields (the second one focused, mid-typing) there as PNG files. Without it the
+// the about box, a message box with a list, a drill-down box, an alert with a long title,
+// the busy box and a dialog of entry fields (the second one focused, mid-typing, the last
+// two negative) there as PNG files. Without it the
 // tests are skipped.
 #include <gtest/gtest.h>
 
@@ -56,6 +57,12 @@ TEST(Snapshots, WritesTheBoxesAsPng) {
              .buttons = Array{Value("Reintentar"), Value("Cancelar")},
              .title = Value(" Atención")});
 
+    harness.onNextModal([&](WindowView& v) {
+        EXPECT_TRUE(v.grab(folder + "/alert-long-title.png"));
+        v.press("&Aceptar");
+    });
+    MsgAlert("No se pudo bloquear el registro", " Error al bloquear el registro 1234 de la tabla de votos de la sección 0567");
+
     harness.onNextModal([&](WindowView& v) { EXPECT_TRUE(v.grab(folder + "/busy.png")); });
     MsgRun("Registro 2 de VOTOS", "Intentado bloquear registro", [] {
         SysRefresh();
@@ -67,8 +74,8 @@ TEST(Snapshots, WritesEntryFieldsAsPng) {
     const char* dir = std::getenv("URNALIA_SNAPSHOT_DIR");
     if (!dir) GTEST_SKIP() << "set URNALIA_SNAPSHOT_DIR to write the pictures";
     GuiHarness harness;
-    TDialog dlg{DialogOptions{.title = " Casilla", .width = 300, .height = 130}};
-    Value casilla(12), tipo("B1"), votos(1234567.5);
+    TDialog dlg{DialogOptions{.title = " Casilla", .width = 300, .height = 190}};
+    Value casilla(12), tipo("B1"), votos(1234567.5), saldo(-123456.78), ajuste(-123.45);
     struct Row {
         const char* label;
         Value* value;
@@ -76,7 +83,8 @@ TEST(Snapshots, WritesEntryFieldsAsPng) {
     };
     std::vector<tGetFer*> fields;
     double top = 6;
-    for (Row r : {Row{"Casilla", &casilla, "9999"}, Row{"Tipo", &tipo, "!9"}, Row{"Votos", &votos, "@ZE 9999,999.99"}}) {
+    for (Row r : {Row{"Casilla", &casilla, "9999"}, Row{"Tipo", &tipo, "!9"}, Row{"Votos", &votos, "@ZE 9999,999.99"},
+                  Row{"Saldo", &saldo, "9,999,999.99"}, Row{"Ajuste", &ajuste, "@ZE 9999,999.99"}}) {
         dlg.add<TSay>(SayOptions{.rect = {top + 1, 8, 50, 10}, .text = r.label});
         fields.push_back(dlg.add<tGetFer>(
             GetOptions{.rect = {top, 60, 80, 11}, .binding = GetBinding::to(*r.value), .picture = r.picture}));

@@ -103,6 +103,45 @@ TEST_F(EntryField, NoContextMenuAndTheToolkitsClassName) {
     // harness.unexpected() stays empty: no menu showed
 }
 
+// The framework's field leaves what it was not given to edit as it was, and shows a
+// negative number with its sign by the digits.
+TEST_F(EntryField, AnUntouchedFieldLeavesItsVariableExactly) {
+    struct Row {
+        Value start;
+        const char* picture;
+        const char* shown;
+    };
+    const Row rows[] = {
+        {Value(1234567), "999,999.99", "**********"},
+        {Value(1.235), "99.99", " 1.24"},
+        {Value(-123.45), "999,999.99", "   -123.45"},
+    };
+    Value vars[] = {rows[0].start, rows[1].start, rows[2].start};
+    std::vector<tGetFer*> gets;
+    for (size_t i = 0; i < std::size(rows); ++i) gets.push_back(field(vars[i], rows[i].picture));
+    Value typed(-123.45), other("");
+    tGetFer* edited = field(typed, "999,999.99");
+    tGetFer* last = field(other);
+    run([&](WindowView& v) {
+        for (tGetFer* g : gets) {
+            g->setFocus();
+            SysRefresh();
+        }
+        edited->setFocus();
+        SysRefresh();
+        v.type("-5");
+        last->setFocus();
+        SysRefresh();
+    });
+    for (size_t i = 0; i < std::size(rows); ++i) {
+        EXPECT_EQ(gets[i]->text(), rows[i].shown);
+        EXPECT_EQ(vars[i].num(), rows[i].start.num()) << rows[i].picture;
+        EXPECT_EQ(vars[i].numWidth(), rows[i].start.numWidth()) << rows[i].picture;
+    }
+    EXPECT_EQ(typed.num(), -5);
+    EXPECT_EQ(edited->text(), "     -5.00");
+}
+
 TEST_F(EntryField, UpHeldLetsTheFocusLeaveAnInvalidField) {
     Value a("  "), b("  ");
     tGetFer* first = field(a, "!9");
