@@ -50,6 +50,10 @@ struct DiskIndex {
     uint32_t counter = 0;       // change counter when the tags were read
     uint64_t version = 0;       // bumped on every change seen, for cached positions
     bool unsynced = false;      // changed since the file was last flushed to the disk
+    // Keys under each interior page, for key positions and counts; they hold for the file
+    // as it was at `countsVersion` and are dropped when the version moves on.
+    cdx::CountCache counts;
+    uint64_t countsVersion = 0;
 };
 
 // One tag's key bytes for the current record; nullopt when its FOR condition leaves the
