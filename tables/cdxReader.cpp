@@ -38,16 +38,20 @@ Status CdxReader::readPage(uint32_t offset, std::string* out) const {
             name() + ": page pointer " + hexOffset(offset) +
             (offset % kPageSize ? " is not page-aligned" : " is past the end of the file"));
     }
-    auto hit = pages_.find(offset);
-    if (hit != pages_.end()) {
-        *out = hit->second;
-        return Status::OK();
+    for (const auto* cache : {&interior_, &pages_}) {
+        auto hit = cache->find(offset);
+        if (hit != cache->end()) {
+            *out = hit->second;
+            return Status::OK();
+        }
     }
     Status s = file_->read(offset, kPageSize, out);
     if (!s.ok()) return s;
     if (out->size() != kPageSize) return corrupt(offset, "short read");
-    if (pages_.size() >= kCachedPages) pages_.clear();
-    pages_.emplace(offset, *out);
+    bool leaf = (getLe16(out->data()) & kAttrLeaf) != 0;
+    auto& cache = leaf ? pages_ : interior_;
+    if (cache.size() >= (leaf ? kCachedPages : kCachedInterior)) cache.clear();
+    cache.emplace(offset, *out);
     return Status::OK();
 }
 

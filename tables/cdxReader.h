@@ -60,8 +60,12 @@ class CdxReader {
     Status readTagHeader(const std::string& name, uint32_t offset, TagInfo* tag) const;
     std::unique_ptr<File> file_;
     uint64_t size_ = 0;
+    // Pages read so far. Interior pages (few, and on the path of every seek) stay; leaves
+    // are dropped all at once when there are too many of them.
     static constexpr size_t kCachedPages = 8192;
+    static constexpr size_t kCachedInterior = 65536;
     mutable std::unordered_map<uint32_t, std::string> pages_;
+    mutable std::unordered_map<uint32_t, std::string> interior_;
     CdxHeader header_;
     TagInfo directory_;
     std::vector<TagInfo> tags_;
