@@ -7,19 +7,25 @@
 //           the declared order, the table closed (DBFCDX); the CREATE INDEX statements of
 //           the same keys in one transaction (SQLite)
 //   seek    N lookups of the full name of random live voters, reading their "clave"
+//   keyno   (DBFCDX only) ORDKEYNO() and ORDKEYCOUNT() on the "paterno" tag after a move to
+//           a random live voter, on the roll and on a roll of 20,000 voters (its "paterno"
+//           tag built untimed); the ratio of the two shows how the cost grows with the tag
 //
-// Usage: dbfcdx_vs_sqlite [--rows N] [--seeks N] [--keep FOLDER]
+// Usage: dbfcdx_vs_sqlite [--rows N] [--seeks N] [--keynos N] [--keep FOLDER]
 //   --rows   voters in the roll (default 1000000); the catalogue adds about 6,000 rows
 //   --seeks  lookups (default 100000)
+//   --keynos position and count pairs asked on each roll (default 2000)
 // Prints each side's times, the peak memory after the DBFCDX build, the structural check
-// of the indexes written, and last the two ratio lines (DBFCDX time / SQLite time). A key
-// count or a lookup on which the sides disagree aborts.
+// of the indexes written, and last the ratio lines (DBFCDX time / SQLite time, and the
+// key positions on the large roll / on the small one). A key count or a lookup on which
+// the sides disagree aborts, and so does a key position that differs from a walk.
 #include <sqlite3.h>
 #include <stdlib.h>
 #include <sys/resource.h>
 
 #include <chrono>
 #include <cstdio>
+#include <algorithm>
 #include <cstring>
 #include <filesystem>
 #include <random>
@@ -175,6 +181,55 @@ long seekSqlite(sqlite3* db, const std::vector<std::string>& names, size_t* byte
     return found;
 }
 
+// Seconds that `pairs` ORDKEYNO() + ORDKEYCOUNT() pairs take on the "paterno" tag of
+// folder/padron, each after a move to a random live voter (the move not timed); the first
+// pairs of the small roll are checked against a walk of the tag.
+double keynoDbf(const std::string& folder, long pairs, bool check) {
+    tableSettings().autoOpen = true;
+    if (!DBUSEAREA(true, "DBFCDX", folder + "/padron", "", true, true)) fail("cannot open padron");
+    ORDSETFOCUS(Value("paterno"));
+    std::vector<long> walk;  // record numbers in tag order
+    if (check)
+        for (DBGOTOP(); !EOF_(); DBSKIP(1)) walk.push_back(RECNO());
+    std::mt19937_64 rng(7);
+    long count = ORDKEYCOUNT();  // the counts are made once, untimed
+    double seconds = 0;
+    for (long i = 0; i < pairs; ++i) {
+        long rec = long(rng() % uint64_t(LASTREC())) + 1;
+        DBGOTO(rec);
+        if (DELETED()) continue;
+        auto start = Clock::now();
+        long no = ORDKEYNO();
+        long n = ORDKEYCOUNT();
+        seconds += since(start);
+        if (n != count || no < 1 || no > n) fail("key position " + std::to_string(no) + " of " + std::to_string(n));
+        if (check && i < 200 && walk[size_t(no - 1)] != rec)
+            fail("record " + std::to_string(rec) + " is not key number " + std::to_string(no));
+    }
+    if (check && long(walk.size()) != count) fail("the walk and the key count disagree");
+    DBCLOSEAREA();
+    return seconds;
+}
+
+// The "paterno" tag of a roll of `rows` voters in `folder`.
+void smallRoll(const std::string& folder, uint64_t rows) {
+    std::vector<datos::TableSummary> summary;
+    Status st = datos::writeDatos({.folder = folder, .padronRows = rows}, &summary);
+    if (!st.ok()) fail(st.toString());
+    tableSettings().defaultFolder = folder;
+    tableSettings().autoOpen = false;
+    if (!DBUSEAREA(true, "DBFCDX", "padron", "", false)) fail("cannot open the small padron");
+    ORDCONDSET({.forText = kTags[11].condition});
+    if (!ORDCREATE("", kTags[11].tag, kTags[11].key)) fail("cannot build the small paterno tag");
+    DBCLOSEAREA();
+}
+
+std::string shortCount(uint64_t n) {
+    if (n >= 1000000 && n % 1000000 == 0) return std::to_string(n / 1000000) + "m";
+    if (n >= 1000 && n % 1000 == 0) return std::to_string(n / 1000) + "k";
+    return std::to_string(n);
+}
+
 // The structural checker over each index written; binary keys do not occur in these tags.
 std::string checkIndexes(const std::string& folder) {
     for (const char* table : {"casillas", "colonias", "padron"}) {
@@ -195,10 +250,12 @@ std::string checkIndexes(const std::string& folder) {
 int main(int argc, char** argv) {
     uint64_t rows = 1000000;
     long seeks = 100000;
+    long keynos = 2000;
     std::string keep;
     for (int i = 1; i + 1 < argc; i += 2) {
         if (std::strcmp(argv[i], "--rows") == 0) rows = std::strtoull(argv[i + 1], nullptr, 10);
         if (std::strcmp(argv[i], "--seeks") == 0) seeks = std::atol(argv[i + 1]);
+        if (std::strcmp(argv[i], "--keynos") == 0) keynos = std::atol(argv[i + 1]);
         if (std::strcmp(argv[i], "--keep") == 0) keep = argv[i + 1];
     }
     char tmpl[] = "/tmp/urnalia_dbfcdx_bench_XXXXXX";
@@ -237,6 +294,14 @@ int main(int argc, char** argv) {
     long sqlFound = seekSqlite(db, names, &sqlBytes);
     double sqlSeek = since(start);
     sqlite3_close(db);
+
+    uint64_t smallRows = std::min<uint64_t>(rows, 20000);
+    smallRoll(folder + "/small", smallRows);
+    double keynoLarge = 1e300, keynoSmall = 1e300;
+    for (int r = 0; r < 3; ++r) {
+        keynoLarge = std::min(keynoLarge, keynoDbf(folder, keynos, false));
+        keynoSmall = std::min(keynoSmall, keynoDbf(folder + "/small", keynos, r == 0));
+    }
     if (keep.empty()) fs::remove_all(folder);
     if (dbfFound != seeks || sqlFound != seeks || dbfBytes != sqlBytes)
         fail("seeks found " + std::to_string(dbfFound) + " and " + std::to_string(sqlFound) + " of " +
@@ -250,7 +315,13 @@ int main(int argc, char** argv) {
     std::printf("structural check of the indexes: %s\n", check.empty() ? "OK" : check.c_str());
     std::printf("seek-padron   dbfcdx %8.3f s  %8.0f seeks/s\n", dbfSeek, double(seeks) / dbfSeek);
     std::printf("seek-padron   sqlite %8.3f s  %8.0f seeks/s\n", sqlSeek, double(seeks) / sqlSeek);
+    std::printf("keyno-keycount %-5s %8.3f s  %8.1f us/pair\n", shortCount(rows).c_str(), keynoLarge,
+                keynoLarge * 1e6 / double(keynos));
+    std::printf("keyno-keycount %-5s %8.3f s  %8.1f us/pair\n", shortCount(smallRows).c_str(), keynoSmall,
+                keynoSmall * 1e6 / double(keynos));
     std::printf("ratio build-16-tags dbfcdx/sqlite = %.2f\n", dbfBuild / sqlBuild);
     std::printf("ratio seek-padron dbfcdx/sqlite = %.2f\n", dbfSeek / sqlSeek);
+    std::printf("ratio keyno-keycount %s/%s = %.2f\n", shortCount(rows).c_str(), shortCount(smallRows).c_str(),
+                keynoLarge / keynoSmall);
     return check.empty() ? 0 : 1;
 }

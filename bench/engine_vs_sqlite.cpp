@@ -4,6 +4,9 @@
 //   store  append N stations, 40 fields each, both indexes maintained
 //   seek   100,000 point lookups of existing station keys, reading `total` after each
 //   scope  ordered walk of every count key's stations (key prefix "P03" ...), summing `total`
+//   recall (engine only) 5,000 and then 20,000 deleted records recalled from the last one
+//          back under an order whose key is deleted(); the ratio of the two times shows how
+//          the cost grows (4 is linear); timed in CPU time of the thread
 //
 // Usage: engine_vs_sqlite [--rows N] [--seeks N] [--passes N] [--repeat N]
 // Prints per workload the time of each side (the best of --repeat runs, default 3, to damp
@@ -23,6 +26,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
 #include <random>
 #include <string>
 #include <unordered_set>
@@ -119,6 +123,35 @@ double msSince(Clock::time_point start) {
 }
 
 // ---- the engine ------------------------------------------------------------------------
+
+// CPU time of this thread in milliseconds: a run of a few milliseconds on a busy machine
+// is often preempted, which wall-clock time would count.
+double cpuMs() {
+    timespec t;
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+    return double(t.tv_sec) * 1e3 + double(t.tv_nsec) / 1e6;
+}
+
+// Recalls `n` deleted records, the last one first, under the focus of an order keyed by
+// deleted(); the table, its deletions and the order are made untimed.
+[[gnu::noinline]] double engineRecall(long n) {
+    if (!DBCREATE("recalls", {{"n", 'N', 6, 0}}, "ARRAYRDD", true)) fail("engine: DBCREATE recalls failed");
+    if (!ORDCREATE("", "deleted", "deleted()")) fail("engine: ORDCREATE deleted failed");
+    for (long r = 1; r <= n; ++r) {
+        if (!DBAPPEND()) fail("engine: cannot fill recalls");
+        FIELDPUT(1, Value(r));
+        if (!DBDELETE()) fail("engine: cannot fill recalls");
+    }
+    double start = cpuMs();
+    for (long r = n; r >= 1; --r)
+        if (!DBGOTO(r) || !DBRECALL()) fail("engine: DBRECALL failed");
+    double ms = cpuMs() - start;
+    DBGOTOP();
+    if (DELETED() || ORDKEYCOUNT() != n) fail("engine: the deleted() order lost keys in the recalls");
+    DBCLOSEAREA();
+    if (HB_ERASEARRAYRDD(Value("recalls")) != 0) fail("engine: cannot erase the recalls table");
+    return ms;
+}
 
 void engineCreate() {
     Structure st;
@@ -466,6 +499,12 @@ int main(int argc, char** argv) {
     sqlite3_close(db);
     DBCLOSEALL();
 
+    // ---- recall (engine only)
+    double recallSmall = 1e300, recallLarge = 1e300;
+    for (long r = 0; r < std::max(repeat, 5L); ++r)  // short runs: more of them against the noise
+        recallSmall = std::min(recallSmall, engineRecall(5000));
+    for (long r = 0; r < std::max(repeat, 5L); ++r) recallLarge = std::min(recallLarge, engineRecall(20000));
+
     printSide("store", "engine", storeEngine, rows, "row");
     printSide("store", "sqlite", storeSqlite, rows, "row");
     printSide("store", "engine, one FIELDPUT per field", storeByField, rows, "row");
@@ -475,6 +514,9 @@ int main(int argc, char** argv) {
     printSide("scope", "sqlite", scopeSqlite, expectedVisited, "row");
     std::printf("ratio store engine/sqlite = %.2f\n", storeEngine / storeSqlite);
     std::printf("ratio seek engine/sqlite = %.2f\n", seekEngine / seekSqlite);
+    printSide("recall", "engine, 5k", recallSmall, 5000, "row");
+    printSide("recall", "engine, 20k", recallLarge, 20000, "row");
     std::printf("ratio scope engine/sqlite = %.2f\n", scopeEngine / scopeSqlite);
+    std::printf("ratio recall 20k/5k = %.2f\n", recallLarge / recallSmall);
     return 0;
 }

@@ -57,18 +57,11 @@ bool evalFor(const MemoryOrder& o) {
 
 namespace {
 
-// Exact-record lookup: the position of record `rec`'s entry, found among the entries whose
-// key equals the one stored for it.
+// Exact-record lookup: the position of record `rec`'s entry.
 std::optional<size_t> findRecord(const OrderEntries& e, long rec) {
-    if (!e.has(rec)) return std::nullopt;
-    const Value& key = e.keyOf(rec);
-    size_t pos = e.partitionPoint([&](const Value& k) { return compareFull(k, key) < 0; });
-    for (; pos < e.size(); ++pos) {
-        long r = e.recAt(pos);
-        if (r == rec) return pos;
-        if (compareFull(e.keyOf(r), key) != 0) break;
-    }
-    return std::nullopt;
+    size_t pos = e.positionOf(rec);
+    if (pos == e.size()) return std::nullopt;
+    return pos;
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 #include "orderEntries.h"
 
+#include <algorithm>
 #include <cassert>
 
 void OrderEntries::refreshStarts() const {
@@ -11,6 +12,10 @@ void OrderEntries::refreshStarts() const {
         s += chunks_[i].size();
     }
     startsDirty_ = false;
+}
+
+void OrderEntries::shiftStarts(size_t from, long by) {
+    for (size_t i = from; i < starts_.size(); ++i) starts_[i] = size_t(long(starts_[i]) + by);
 }
 
 size_t OrderEntries::locate(size_t pos, size_t& chunkStart) const {
@@ -42,25 +47,67 @@ long OrderEntries::recAt(size_t pos) const {
 
 EntryRef OrderEntries::at(size_t pos) const {
     long rec = recAt(pos);
-    return EntryRef{keys_[size_t(rec - 1)], rec};
+    return EntryRef{slots_[size_t(rec - 1)].key, rec};
+}
+
+size_t OrderEntries::positionOf(long rec) const {
+    if (!has(rec)) return size_;
+    size_t c = indexOf_[slots_[size_t(rec - 1)].chunk];
+    const std::vector<uint32_t>& chunk = chunks_[c];
+    auto it = std::find(chunk.begin(), chunk.end(), uint32_t(rec));
+    assert(it != chunk.end());
+    refreshStarts();
+    lastChunk_ = c;
+    return starts_[c] + size_t(it - chunk.begin());
+}
+
+void OrderEntries::ensureRecord(long rec) {
+    if (slots_.size() < size_t(rec)) slots_.resize(size_t(rec));
+}
+
+void OrderEntries::renumberFrom(size_t at) {
+    for (size_t i = at; i < ids_.size(); ++i) indexOf_[ids_[i]] = uint32_t(i);
+}
+
+void OrderEntries::insertChunk(size_t at, std::vector<uint32_t> recs) {
+    uint32_t id;
+    if (!freeIds_.empty()) {
+        id = freeIds_.back();
+        freeIds_.pop_back();
+    } else {
+        id = uint32_t(indexOf_.size());
+        indexOf_.push_back(0);
+    }
+    for (uint32_t r : recs) slots_[r - 1].chunk = id;
+    chunks_.insert(chunks_.begin() + long(at), std::move(recs));
+    fences_.insert(fences_.begin() + long(at), Value());
+    ids_.insert(ids_.begin() + long(at), id);
+    renumberFrom(at);
+    setFence(at);
+}
+
+void OrderEntries::eraseChunk(size_t at) {
+    freeIds_.push_back(ids_[at]);
+    chunks_.erase(chunks_.begin() + long(at));
+    fences_.erase(fences_.begin() + long(at));
+    ids_.erase(ids_.begin() + long(at));
+    renumberFrom(at);
 }
 
 void OrderEntries::insert(size_t pos, long rec, Value key) {
     assert(rec > 0 && !has(rec));
     ++version_;
-    if (keys_.size() < size_t(rec)) {
-        keys_.resize(size_t(rec));
-        present_.resize(size_t(rec), 0);
-    }
-    keys_[size_t(rec - 1)] = std::move(key);
-    present_[size_t(rec - 1)] = 1;
+    ensureRecord(rec);
+    Slot& slot = slots_[size_t(rec - 1)];
+    slot.key = std::move(key);
+    slot.present = true;
     ++size_;
     if (chunks_.empty()) {
-        chunks_.emplace_back().push_back(uint32_t(rec));
-        fences_.push_back(keys_[size_t(rec - 1)]);
+        insertChunk(0, {uint32_t(rec)});
         startsDirty_ = true;
         return;
     }
+    refreshStarts();
     size_t start, c;
     if (pos >= size_ - 1) {
         c = chunks_.size() - 1;
@@ -70,15 +117,15 @@ void OrderEntries::insert(size_t pos, long rec, Value key) {
     }
     auto& chunk = chunks_[c];
     chunk.insert(chunk.begin() + long(pos - start), uint32_t(rec));
+    slot.chunk = ids_[c];
+    shiftStarts(c + 1, 1);
     if (chunk.size() > kChunk) {
         std::vector<uint32_t> tail(chunk.begin() + long(kChunk / 2), chunk.end());
         chunk.resize(kChunk / 2);
-        chunks_.insert(chunks_.begin() + long(c + 1), std::move(tail));
-        fences_.insert(fences_.begin() + long(c + 1), Value());
-        setFence(c + 1);
+        starts_.insert(starts_.begin() + long(c + 1), starts_[c] + kChunk / 2);
+        insertChunk(c + 1, std::move(tail));
     }
     setFence(c);
-    startsDirty_ = true;  // after locate(), which refreshed the starts
 }
 
 void OrderEntries::erase(size_t pos) {
@@ -88,45 +135,47 @@ void OrderEntries::erase(size_t pos) {
     size_t c = locate(pos, start);
     auto& chunk = chunks_[c];
     uint32_t rec = chunk[pos - start];
-    present_[rec - 1] = 0;
-    keys_[rec - 1] = Value();
+    slots_[rec - 1] = Slot{};
     chunk.erase(chunk.begin() + long(pos - start));
     --size_;
+    shiftStarts(c + 1, -1);
     if (chunk.empty()) {
-        chunks_.erase(chunks_.begin() + long(c));
-        fences_.erase(fences_.begin() + long(c));
+        eraseChunk(c);
+        starts_.erase(starts_.begin() + long(c));
+        lastChunk_ = 0;
     } else {
         setFence(c);
     }
-    startsDirty_ = true;
 }
 
 void OrderEntries::clear() {
     ++version_;
     chunks_.clear();
     fences_.clear();
-    keys_.clear();
-    present_.clear();
+    ids_.clear();
+    indexOf_.clear();
+    freeIds_.clear();
+    slots_.clear();
     starts_.clear();
     size_ = 0;
     startsDirty_ = false;
+    lastChunk_ = 0;
 }
 
 void OrderEntries::assign(std::vector<std::pair<long, Value>> sorted) {
     clear();
+    std::vector<uint32_t> chunk;
     for (size_t i = 0; i < sorted.size(); ++i) {
-        if (i % (kChunk / 2) == 0) chunks_.emplace_back().reserve(kChunk / 2);
         long rec = sorted[i].first;
-        if (keys_.size() < size_t(rec)) {
-            keys_.resize(size_t(rec));
-            present_.resize(size_t(rec), 0);
+        ensureRecord(rec);
+        slots_[size_t(rec - 1)].key = std::move(sorted[i].second);
+        slots_[size_t(rec - 1)].present = true;
+        chunk.push_back(uint32_t(rec));
+        if (chunk.size() == kChunk / 2 || i + 1 == sorted.size()) {
+            insertChunk(chunks_.size(), std::move(chunk));
+            chunk.clear();
         }
-        keys_[size_t(rec - 1)] = std::move(sorted[i].second);
-        present_[size_t(rec - 1)] = 1;
-        chunks_.back().push_back(uint32_t(rec));
     }
     size_ = sorted.size();
-    fences_.resize(chunks_.size());
-    for (size_t c = 0; c < chunks_.size(); ++c) setFence(c);
     startsDirty_ = true;
 }

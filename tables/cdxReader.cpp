@@ -38,16 +38,20 @@ Status CdxReader::readPage(uint32_t offset, std::string* out) const {
             name() + ": page pointer " + hexOffset(offset) +
             (offset % kPageSize ? " is not page-aligned" : " is past the end of the file"));
     }
-    auto hit = pages_.find(offset);
-    if (hit != pages_.end()) {
-        *out = hit->second;
-        return Status::OK();
+    for (const auto* cache : {&interior_, &pages_}) {
+        auto hit = cache->find(offset);
+        if (hit != cache->end()) {
+            *out = hit->second;
+            return Status::OK();
+        }
     }
     Status s = file_->read(offset, kPageSize, out);
     if (!s.ok()) return s;
     if (out->size() != kPageSize) return corrupt(offset, "short read");
-    if (pages_.size() >= kCachedPages) pages_.clear();
-    pages_.emplace(offset, *out);
+    bool leaf = (getLe16(out->data()) & kAttrLeaf) != 0;
+    auto& cache = leaf ? pages_ : interior_;
+    if (cache.size() >= (leaf ? kCachedPages : kCachedInterior)) cache.clear();
+    cache.emplace(offset, *out);
     return Status::OK();
 }
 
@@ -345,6 +349,94 @@ Status CdxCursor::seekPair(std::string_view key, uint32_t recno, bool* found) {
     Status s = seekWhere(reached);
     if (s.ok() && valid_) *found = this->recno() == recno && compare(this->key(), key) == 0;
     return s;
+}
+
+// ---- subtree counts ----
+
+Status CdxCounter::countsOf(uint32_t page, int depth, const SubtreeCounts** out) {
+    auto hit = cache_->find(page);
+    if (hit != cache_->end()) {
+        *out = &hit->second;
+        return Status::OK();
+    }
+    if (depth >= kMaxDepth) {
+        return r_->corrupt(tag_.root, "tag " + tag_.name + " is deeper than " +
+                                          std::to_string(kMaxDepth) + " levels (a loop?)");
+    }
+    CdxInterior node;
+    Status s = r_->readInterior(page, tag_, &node);
+    if (!s.ok()) return s;
+    SubtreeCounts c;
+    c.before.reserve(node.entries.size());
+    for (const auto& e : node.entries) {
+        c.before.push_back(c.total);
+        uint64_t n = 0;
+        s = keysUnder(e.child, depth + 1, &n);
+        if (!s.ok()) return s;
+        c.total += n;
+    }
+    *out = &cache_->insert_or_assign(page, std::move(c)).first->second;
+    return Status::OK();
+}
+
+Status CdxCounter::keysUnder(uint32_t page, int depth, uint64_t* out) {
+    std::string raw;
+    Status s = r_->readPage(page, &raw);
+    if (!s.ok()) return s;
+    if (getLe16(raw.data()) & kAttrLeaf) {
+        // The leaf's own key count: no need to decode its keys.
+        uint16_t n = getLe16(raw.data() + 2);
+        if (n > kPageSize) return r_->corrupt(page, "leaf with " + std::to_string(n) + " keys");
+        *out = n;
+        return Status::OK();
+    }
+    const SubtreeCounts* c = nullptr;
+    s = countsOf(page, depth, &c);
+    if (s.ok()) *out = c->total;
+    return s;
+}
+
+Status CdxCounter::total(uint64_t* out) {
+    return keysUnder(tag_.root, 0, out);
+}
+
+Status CdxCounter::rank(const Reached& reached, uint64_t* out) {
+    *out = 0;
+    uint32_t at = tag_.root;
+    for (int depth = 0; depth < kMaxDepth; ++depth) {
+        bool leaf = false;
+        Status s = r_->isLeaf(at, &leaf);
+        if (!s.ok()) return s;
+        if (leaf) {
+            CdxLeaf node;
+            s = r_->readLeaf(at, tag_, &node);
+            if (!s.ok()) return s;
+            auto it = std::find_if(node.entries.begin(), node.entries.end(),
+                                   [&](const auto& e) { return reached(e.key, e.recno); });
+            *out += uint64_t(it - node.entries.begin());
+            return Status::OK();
+        }
+        CdxInterior node;
+        s = r_->readInterior(at, tag_, &node);
+        if (!s.ok()) return s;
+        const SubtreeCounts* c = nullptr;
+        s = countsOf(at, depth, &c);
+        if (!s.ok()) return s;
+        if (node.entries.size() != c->before.size()) return r_->corrupt(at, "changed while counted");
+        // Each entry holds the last pair of its child: the first child whose last pair is
+        // reached holds the first reached pair.
+        auto it = std::find_if(node.entries.begin(), node.entries.end(),
+                               [&](const auto& e) { return reached(e.key, e.recno); });
+        if (it == node.entries.end()) {
+            *out += c->total;
+            return Status::OK();
+        }
+        size_t i = size_t(it - node.entries.begin());
+        *out += c->before[i];
+        at = it->child;
+    }
+    return r_->corrupt(tag_.root, "tag " + tag_.name + " is deeper than " + std::to_string(kMaxDepth) +
+                                      " levels (a loop?)");
 }
 
 }  // namespace cdx

@@ -60,8 +60,12 @@ class CdxReader {
     Status readTagHeader(const std::string& name, uint32_t offset, TagInfo* tag) const;
     std::unique_ptr<File> file_;
     uint64_t size_ = 0;
+    // Pages read so far. Interior pages (few, and on the path of every seek) stay; leaves
+    // are dropped all at once when there are too many of them.
     static constexpr size_t kCachedPages = 8192;
+    static constexpr size_t kCachedInterior = 65536;
     mutable std::unordered_map<uint32_t, std::string> pages_;
+    mutable std::unordered_map<uint32_t, std::string> interior_;
     CdxHeader header_;
     TagInfo directory_;
     std::vector<TagInfo> tags_;
@@ -109,6 +113,34 @@ class CdxCursor {
     size_t pos_ = 0;
     bool valid_ = false;
     uint32_t steps_ = 0;  // leaves entered since the last positioning; caps sibling loops
+};
+
+// Keys under each interior page of a tag, computed on first need: the rank of a key among
+// the tag's keys is then a walk down one path instead of along every leaf. The counts
+// describe the file as `reader` sees it; whoever holds them drops them when it changes.
+struct SubtreeCounts {
+    std::vector<uint64_t> before;  // keys in the children before each child
+    uint64_t total = 0;
+};
+using CountCache = std::unordered_map<uint32_t, SubtreeCounts>;
+
+class CdxCounter {
+  public:
+    // Whether a pair is at or after the target; true for a trailing run of the tag's pairs.
+    using Reached = std::function<bool(std::string_view key, uint32_t recno)>;
+    CdxCounter(const CdxReader& reader, const TagInfo& tag, CountCache* cache)
+        : r_(&reader), tag_(tag), cache_(cache) {}
+    // Keys in the tag.
+    Status total(uint64_t* out);
+    // Number of pairs before the first one that is reached (all of them when none is).
+    Status rank(const Reached& reached, uint64_t* out);
+
+  private:
+    Status keysUnder(uint32_t page, int depth, uint64_t* out);
+    Status countsOf(uint32_t page, int depth, const SubtreeCounts** out);
+    const CdxReader* r_;
+    TagInfo tag_;
+    CountCache* cache_;
 };
 
 }  // namespace cdx

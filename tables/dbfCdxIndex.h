@@ -52,6 +52,10 @@ struct DiskIndex {
     bool unsynced = false;      // changed since the file was last flushed to the disk
     int lockDepth = 0;          // IndexLock objects alive (the lock is taken once)
     bool lockWrite = false;     // the kind of lock held while lockDepth > 0
+    // Keys under each interior page, for key positions and counts; they hold for the file
+    // as it was at `countsVersion` and are dropped when the version moves on.
+    cdx::CountCache counts;
+    uint64_t countsVersion = 0;
 };
 
 // One tag's key bytes for the current record; nullopt when its FOR condition leaves the

@@ -3,6 +3,7 @@
 // Key comparison follows the memory engine: a stored key equals a sought text that it
 // begins with, and keys of another type sort by type (logical, date, number, text).
 #include <algorithm>
+#include <cstring>
 
 #include "Error.h"
 #include "TableLayer.h"
@@ -163,31 +164,59 @@ bool orderedSkipRaw(DbfCdxArea& s, long n) {
 
 namespace {
 
-// Number of entries in scope, and the position of the current record's entry among them.
+// Compares a stored key with a whole one in tag order, as the cursor does.
+int compareStored(const DiskTag& t, std::string_view stored, std::string_view key) {
+    size_t n = std::min(stored.size(), key.size());
+    int c = std::memcmp(stored.data(), key.data(), n);
+    c = c < 0 ? -1 : c > 0 ? 1 : 0;
+    return t.info.descending ? -c : c;
+}
+
+// Number of entries in scope, and the position of the current record's entry among them:
+// ranks from the subtree key counts kept with the index (counted again after any change).
 bool countKeys(DbfCdxArea& s, DiskTag& t, bool position, long* out) {
     *out = 0;
     ReadGuard g(s);
     if (!g.ok) return false;
-    long rec = s.recNo;
     std::optional<std::string> key;
     if (position) {
         if (s.atEnd()) return true;
         if (!tagKey(s, t, &key)) return false;
         if (!key || !inScope(t, *key)) return true;
     }
-    int saved = s.order;
-    s.order = int(&t - s.index->tags.data()) + 1;
-    bool ok = toScopeEnd(s, t, true);
-    cdx::CdxCursor& c = *s.cursor;
-    long n = 0;
-    for (; ok && c.valid() && inScope(t, c.key()); ok = check(s, c.next())) {
-        ++n;
-        if (position && c.recno() == uint32_t(rec) && c.key() == *key) break;
+    DiskIndex& x = *s.index;
+    if (x.countsVersion != x.version) {
+        x.counts.clear();
+        x.countsVersion = x.version;
     }
-    s.order = saved;
-    s.cursor.reset();
-    *out = n;
-    return ok;
+    cdx::CdxCounter counter(*x.reader, t.info, &x.counts);
+    uint64_t first = 0, end = 0;
+    Status st;
+    if (t.topKey)
+        st = counter.rank([&](std::string_view k, uint32_t) { return compareSought(t, k, *t.topKey) >= 0; },
+                          &first);
+    if (st.ok() && position) {
+        long rec = s.recNo;
+        cdx::CdxCursor c(*x.reader, t.info);
+        bool found = false;
+        st = c.seekPair(*key, uint32_t(rec), &found);
+        if (!st.ok() || !found) return check(s, st);
+        st = counter.rank(
+            [&](std::string_view k, uint32_t r) {
+                int cmp = compareStored(t, k, *key);
+                return cmp > 0 || (cmp == 0 && r >= uint32_t(rec));
+            },
+            &end);
+        if (st.ok() && end >= first) *out = long(end - first + 1);
+        return check(s, st);
+    }
+    if (st.ok() && t.bottomKey)
+        st = counter.rank([&](std::string_view k, uint32_t) { return compareSought(t, k, *t.bottomKey) > 0; },
+                          &end);
+    else if (st.ok())
+        st = counter.total(&end);
+    if (st.ok() && end > first) *out = long(end - first);
+    return check(s, st);
 }
 
 int resolveOrder(DbfCdxArea& s, const Value& order, const std::string& bag) {

@@ -12,7 +12,8 @@ Status DbfTable::packTo(File* out, std::unique_ptr<File> memoOut, uint32_t* kept
     *kept = 0;
     const DbfHeader& h = layout_.header;
     std::string head;
-    Status s = file_->read(0, h.headerLength, &head);
+    Status s = flushBatch();
+    if (s.ok()) s = file_->read(0, h.headerLength, &head);
     if (s.ok() && head.size() != h.headerLength)
         s = error(Status::Corruption("the header is cut short"));
     std::unique_ptr<FptMemo> memo;

@@ -1,6 +1,8 @@
 #include "dbfTable.h"
 
+#include <algorithm>
 #include <bit>
+#include <charconv>
 #include <chrono>
 #include <cmath>
 #include <cstdio>
@@ -47,6 +49,12 @@ bool readableType(char t) {
         default:
             return false;
     }
+}
+
+bool isAscii(std::string_view s) {
+    for (char c : s)
+        if (static_cast<unsigned char>(c) >= 0x80) return false;
+    return true;
 }
 
 std::string fieldWhere(const FieldDescriptor& f) {
@@ -153,7 +161,8 @@ void DbfTable::setReadAhead(bool on) {
 }
 
 Status DbfTable::readRaw(uint32_t recno, std::string* raw) {
-    Status s = checkRecno(recno);
+    Status s = flushBatch();
+    if (s.ok()) s = checkRecno(recno);
     if (!s.ok()) return s;
     uint32_t len = layout_.header.recordLength;
     if (readAhead_) {
@@ -288,8 +297,15 @@ Status DbfTable::encodeField(const FieldDescriptor& f, const Value& v, char* dst
     switch (f.type) {
         case 'C': {
             if (!v.isText()) return mismatch();
+            const std::string& t = v.text();
+            if (isAscii(t)) {  // the same bytes in every code page: no conversion
+                size_t n = std::min<size_t>(t.size(), f.len);
+                std::memcpy(dst, t.data(), n);
+                std::memset(dst + n, ' ', f.len - n);
+                return Status::OK();
+            }
             std::string bytes;
-            Status s = codePage_->fromUtf8(text::fit(v.text(), f.len), &bytes);
+            Status s = codePage_->fromUtf8(text::fit(t, f.len), &bytes);
             if (!s.ok()) return Status::InvalidArgument(fieldWhere(f) + ": " + s.message());
             bytes.resize(f.len, ' ');
             std::memcpy(dst, bytes.data(), f.len);
@@ -409,19 +425,46 @@ Status DbfTable::encodeRecord(const std::vector<Value>& values, std::string* raw
 Status DbfTable::write(uint32_t recno, const std::vector<Value>& values) {
     aheadCount_ = 0;  // records read ahead may change
     std::string raw;
-    Status s = readRaw(recno, &raw);
+    Status s = readRaw(recno, &raw);  // writes a batch first
     if (!s.ok()) return s;
     s = encodeRecord(values, &raw);
     if (!s.ok()) return s;
     return file_->write(recordOffset(recno), raw);
 }
 
-Status DbfTable::append(const std::vector<Value>& values, uint32_t* recno) {
-    aheadCount_ = 0;  // records read ahead may change
+Status DbfTable::appendBatched(const std::vector<Value>& values, bool deleted) {
+    aheadCount_ = 0;
     if (layout_.header.recordCount == 0xFFFFFFFFu)
         return error(Status::InvalidArgument("table is full"));
     std::string raw(layout_.header.recordLength, ' ');
     Status s = encodeRecord(values, &raw);
+    if (!s.ok()) return s;
+    if (deleted) raw[0] = '*';
+    if (batch_.empty()) batchFirst_ = layout_.header.recordCount + 1;
+    batch_ += raw;
+    ++layout_.header.recordCount;
+    constexpr size_t kBatchBytes = 1 << 20;
+    return batch_.size() >= kBatchBytes ? flushBatch() : Status::OK();
+}
+
+Status DbfTable::flushBatch() {
+    if (batch_.empty()) return Status::OK();
+    batch_.push_back(kEndOfFile);
+    Status s = file_->write(recordOffset(batchFirst_), batch_);
+    if (s.ok()) s = writeHeaderCount();
+    if (!s.ok()) layout_.header.recordCount = batchFirst_ - 1;  // the batch is not counted
+    batch_.clear();
+    return s;
+}
+
+Status DbfTable::append(const std::vector<Value>& values, uint32_t* recno) {
+    aheadCount_ = 0;  // records read ahead may change
+    Status s = flushBatch();
+    if (!s.ok()) return s;
+    if (layout_.header.recordCount == 0xFFFFFFFFu)
+        return error(Status::InvalidArgument("table is full"));
+    std::string raw(layout_.header.recordLength, ' ');
+    s = encodeRecord(values, &raw);
     if (!s.ok()) return s;
     uint32_t n = layout_.header.recordCount + 1;
     raw.push_back(kEndOfFile);
@@ -439,7 +482,8 @@ Status DbfTable::append(const std::vector<Value>& values, uint32_t* recno) {
 
 Status DbfTable::setDeleted(uint32_t recno, bool deleted) {
     aheadCount_ = 0;  // records read ahead may change
-    Status s = checkRecno(recno);
+    Status s = flushBatch();
+    if (s.ok()) s = checkRecno(recno);
     if (!s.ok()) return s;
     return file_->write(recordOffset(recno), deleted ? "*" : " ");
 }
@@ -459,7 +503,8 @@ Status DbfTable::writeHeaderCount() {
 }
 
 Status DbfTable::commit() {
-    Status s = writeHeaderCount();
+    Status s = flushBatch();
+    if (s.ok()) s = writeHeaderCount();
     if (s.ok()) s = file_->sync();
     if (s.ok() && memo_) s = memo_->sync();
     return s;

@@ -53,6 +53,12 @@ class DbfTable {
     Status write(uint32_t recno, const std::vector<Value>& values);
     // Adds a record after the last one; NIL fields are left empty.
     Status append(const std::vector<Value>& values, uint32_t* recno);
+    // Adds a record as append() does, for a writer that has the table to itself (a file
+    // being made): the records gather in memory and reach the file in large writes, each
+    // followed by the header's count. Any other call on the table writes them first; so
+    // does flushBatch(), and commit().
+    Status appendBatched(const std::vector<Value>& values, bool deleted);
+    Status flushBatch();
     Status setDeleted(uint32_t recno, bool deleted);
     // Rewrites the header's date and record count and flushes both files.
     Status commit();
@@ -84,6 +90,8 @@ class DbfTable {
     DbfLayout layout_;
     const CodePage* codePage_ = nullptr;
     Options options_;
+    std::string batch_;       // records added by appendBatched() not yet written
+    uint32_t batchFirst_ = 0;  // number of the first of them
     bool readAhead_ = false;
     uint32_t aheadFirst_ = 0, aheadCount_ = 0;  // records held in aheadBytes_
     std::string aheadBytes_;

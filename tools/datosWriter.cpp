@@ -44,12 +44,8 @@ Status writeTable(const DatosOptions& options, const std::string& name, const St
     int reported = 0;
     for (uint64_t i = 0; s.ok() && i < rows; ++i) {
         Row row = nextRow();
-        uint32_t recno = 0;
-        s = table->append(row.values, &recno);
-        if (s.ok() && row.deleted) {
-            s = table->setDeleted(recno, true);
-            ++done.deleted;
-        }
+        s = table->appendBatched(row.values, row.deleted);
+        if (row.deleted) ++done.deleted;
         int percent = int((i + 1) * 100 / rows);
         if (progress && percent >= reported + 5) {
             reported = percent - percent % 5;

@@ -271,3 +271,78 @@ TEST_F(DbfCdxOrders, IndexesOfOtherProgramsWalkAndSeek) {
 }
 
 }  // namespace
+
+// Key positions and counts come from counts kept per index page: after random appends,
+// writes, deletes and recalls they must still match a walk of the tag, with and without
+// scopes, on ascending, descending and FOR tags, in the area that made the changes and
+// in a second area that shares the files.
+TEST_F(DbfCdxOrders, KeyPositionsAndCountsMatchAWalk) {
+    ASSERT_TRUE(DBCREATE("cuenta", {{"nombre", 'C', 40, 0}, {"n", 'N', 6, 0}}, "DBFCDX", true));
+    ORDCONDSET({.forText = "!deleted()"});
+    ASSERT_TRUE(ORDCREATE("", "nombre", "nombre"));
+    ORDCONDSET({.descending = true});
+    ASSERT_TRUE(ORDCREATE("", "baja", "n"));
+    ORDCONDSET({.forText = "n % 3 == 0"});
+    ASSERT_TRUE(ORDCREATE("", "tercio", "nombre"));
+    DBCLOSEAREA();
+    ASSERT_TRUE(DBUSEAREA(true, "DBFCDX", "cuenta", "a", true));
+    ASSERT_TRUE(DBUSEAREA(true, "DBFCDX", "cuenta", "b", true));
+    std::mt19937 rng(4242);
+    auto pick = [&](int n) { return int(rng() % unsigned(n)); };
+    auto name = [&] {
+        std::string s(1 + pick(30), ' ');
+        for (char& c : s) c = char('a' + pick(4));  // few letters: long runs of equal prefixes
+        return s;
+    };
+    // Every position of the tag's walk, and its count, within the scopes set.
+    auto verify = [&](const char* area, const std::string& tag, const Value& top, const Value& bottom) {
+        SCOPED_TRACE(std::string(area) + " " + tag + " scope " + top.toText() + ".." + bottom.toText());
+        DBSELECTAREA(area);
+        ORDSETFOCUS(Value(tag));
+        ORDSCOPE(0, top);
+        ORDSCOPE(1, bottom);
+        std::vector<long> recs = walk(tag);
+        ASSERT_EQ(ORDKEYCOUNT(), long(recs.size()));
+        for (size_t i = 0; i < recs.size(); i += 1 + recs.size() / 40) {
+            DBGOTO(recs[i]);
+            ASSERT_EQ(ORDKEYNO(), long(i) + 1) << "record " << recs[i];
+        }
+        // Records outside the walk have no position.
+        for (long r = 1; r <= LASTREC(); r += 1 + LASTREC() / 30)
+            if (std::find(recs.begin(), recs.end(), r) == recs.end()) {
+                DBGOTO(r);
+                ASSERT_EQ(ORDKEYNO(), 0) << "record " << r;
+            }
+        ORDSCOPE(0, Value());
+        ORDSCOPE(1, Value());
+    };
+    for (int round = 0; round < 6; ++round) {
+        DBSELECTAREA(round % 2 ? "b" : "a");
+        ORDSETFOCUS(Value("nombre"));
+        for (int step = 0; step < 700; ++step) {
+            int op = pick(10);
+            if (op < 5 || LASTREC() < 20) {
+                ASSERT_TRUE(DBAPPEND());
+                ASSERT_TRUE(DBPUTREC({Value(name()), Value(pick(2000))}));
+            } else {
+                DBGOTO(1 + pick(int(LASTREC())));
+                ASSERT_TRUE(DBRLOCK(RECNO()));
+                if (op < 7)
+                    FIELDPUT(1 + pick(2), op == 5 ? Value(name()) : Value(pick(2000)));
+                else
+                    DELETED() ? DBRECALL() : DBDELETE();
+            }
+            DBUNLOCK();
+        }
+        for (const char* area : {"a", "b"}) {
+            verify(area, "nombre", Value(), Value());
+            verify(area, "nombre", Value("b"), Value("c"));
+            verify(area, "baja", Value(), Value());
+            verify(area, "baja", Value(1500), Value(500));
+            verify(area, "tercio", Value("ab"), Value());
+            verify(area, "tercio", Value(), Value("ca"));
+            if (HasFatalFailure()) return;
+        }
+    }
+    DBCLOSEALL();
+}

@@ -40,3 +40,34 @@ TEST(OrderEntries, RandomInsertsAndErasesAgreeWithAVector) {
         }
     }
 }
+
+// Records that share a key are found at their own entry, with thousands of equal keys
+// spread over many chunks that split and empty.
+TEST(OrderEntries, EveryRecordIsFoundAmongManyEqualKeys) {
+    std::mt19937 rng(11);
+    OrderEntries e;
+    std::vector<std::pair<int, long>> model;  // (key, rec) in order
+    long nextRec = 1;
+    for (int step = 0; step < 40000; ++step) {
+        bool grow = model.size() < 5000 ? rng() % 4 != 0 : rng() % 3 == 0;
+        if (grow || model.empty()) {
+            int key = int(rng() % 3);
+            auto it = std::upper_bound(model.begin(), model.end(), key,
+                                       [](int k, const auto& p) { return k < p.first; });
+            size_t pos = e.partitionPoint([&](const Value& k) { return k.num() <= key; });
+            long rec = nextRec++;
+            e.insert(pos, rec, Value(key));
+            model.insert(it, {key, rec});
+        } else {
+            size_t pos = rng() % model.size();
+            ASSERT_EQ(e.positionOf(model[pos].second), pos);
+            e.erase(pos);
+            ASSERT_EQ(e.positionOf(model[pos].second), e.size());
+            model.erase(model.begin() + long(pos));
+        }
+        if (step % 499 == 0) {
+            for (size_t i = 0; i < model.size(); ++i) ASSERT_EQ(e.positionOf(model[i].second), i) << i;
+        }
+    }
+    ASSERT_EQ(e.positionOf(nextRec + 5), e.size());
+}
