@@ -317,10 +317,19 @@ bool AR_ORDCREATE(Area& a, const OrderCreateInfo& info) {
     o->keyBlock = info.keyBlock;
     o->condition = info.condition;
     o->deps = depsOf(t.structure, info.keyExpr, info.condition, !info.keyExpr);
+    // An order of the same name is replaced, but only once the new one is built.
+    std::unique_ptr<MemoryOrder> replaced;
+    size_t replacedAt = 0;
+    Scope replacedScope;
     for (size_t i = 0; i < t.orders.size(); ++i)
         if (t.orders[i]->tag == o->tag) {
+            replaced = std::move(t.orders[i]);
+            replacedAt = i;
             t.orders.erase(t.orders.begin() + long(i));
-            if (i < s.scopes.size()) s.scopes.erase(s.scopes.begin() + long(i));
+            if (i < s.scopes.size()) {
+                replacedScope = s.scopes[i];
+                s.scopes.erase(s.scopes.begin() + long(i));
+            }
             break;
         }
     t.orders.push_back(std::move(o));
@@ -344,9 +353,15 @@ bool AR_ORDCREATE(Area& a, const OrderCreateInfo& info) {
             ++done;
         }
     } catch (...) {
-        // A key that cannot be evaluated leaves no half-built order behind.
+        // A key that cannot be evaluated leaves no half-built order behind, and the order
+        // it was to replace where it was.
         t.orders.pop_back();
         s.currentOrder = 0;
+        if (s.scopes.size() > t.orders.size()) s.scopes.resize(t.orders.size());
+        if (replaced) {
+            t.orders.insert(t.orders.begin() + long(replacedAt), std::move(replaced));
+            if (replacedAt <= s.scopes.size()) s.scopes.insert(s.scopes.begin() + long(replacedAt), replacedScope);
+        }
         goToRecord(s, 1);
         throw;
     }

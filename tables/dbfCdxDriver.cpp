@@ -10,6 +10,7 @@
 #include "Error.h"
 #include "TableLayer.h"
 #include "dbfCdxArea.h"
+#include "dbfCdxJournal.h"
 
 namespace fs = std::filesystem;
 
@@ -59,6 +60,8 @@ bool reload(DbfCdxArea& s, bool force) {
         Status st = s.file->read(4, 4, &bytes);
         if (st.ok() && bytes.size() == 4 && dbf::getLe32(bytes.data()) == s.table->recordCount())
             return true;
+        // Another copy appended; if it stopped halfway, its journal puts things back first.
+        if (s.shared && posixio::exists(journalPath(s.path))) return recoverIfNeeded(s);
     }
     std::unique_ptr<dbf::DbfTable> t;
     Status st = openCodec(s, &t);

@@ -1,5 +1,7 @@
 #include "dbfCdxJournal.h"
 
+#include <algorithm>
+#include <cctype>
 #include <cstring>
 #include <memory>
 
@@ -51,6 +53,22 @@ std::string nameFor(const std::string& journal, const std::string& file) {
 
 std::string pathFor(const std::string& journal, const std::string& name) {
     return name.find('/') == std::string::npos ? folderOf(journal) + name : name;
+}
+
+bool endsWith(const std::string& s, const char* tail) {
+    size_t n = std::strlen(tail);
+    return s.size() >= n && s.compare(s.size() - n, n, tail) == 0;
+}
+
+// What a journal may change: files beside it, and index files elsewhere (an order bag in
+// another folder). A damaged or planted journal can touch nothing else.
+bool mayChange(const std::string& name) {
+    if (name.empty() || name == "." || name == "..") return false;
+    if (name.find('/') == std::string::npos) return true;
+    std::string lower;
+    for (char c : name) lower.push_back(char(std::tolower((unsigned char)c)));
+    return name[0] == '/' && name.find("/../") == std::string::npos &&
+           (endsWith(lower, ".cdx") || endsWith(lower, ".cdx.new~"));
 }
 
 void putName(std::string* out, const std::string& name) {
@@ -140,13 +158,18 @@ Status rollBack(const std::string& journal, const std::vector<std::pair<std::str
     return removeJournal(journal);
 }
 
+Status damaged(const std::string& journal) {
+    return Status::Corruption(journal + ": a damaged journal (it is left as it is)");
+}
+
 }  // namespace
 
 std::string journalPath(const std::string& tablePath) {
     return tablePath + ".jnl";
 }
 
-Status commitHeld(const std::string& journal, const std::vector<TableFile*>& files) {
+Status commitHeld(const std::string& journal, const std::vector<TableFile*>& files,
+                  const TableFile* headerFirst) {
     std::vector<TableFile*> changed;
     for (TableFile* f : files)
         if (f && f->held() && !f->held()->ranges.empty()) changed.push_back(f);
@@ -192,12 +215,19 @@ Status commitHeld(const std::string& journal, const std::vector<TableFile*>& fil
     RETURN_IF_ERROR(writeJournal(journal, std::move(body)));
 
     // The new bytes, then the files flushed, then the journal removed: the change is done.
+    // `headerFirst` (the index) is written from its header on, so that its change counter
+    // tells others at once; the others from their end back, so that a header's record count
+    // or next free block never points past what is written.
     Status st;
     for (TableFile* f : changed) {
-        for (const auto& [off, bytes] : f->held()->ranges) {
-            st = posixio::writeAt(f->fd(), f->name(), off, bytes);
-            if (!st.ok()) break;
-        }
+        auto write = [&](const std::pair<const uint64_t, std::string>& r) {
+            if (st.ok()) st = posixio::writeAt(f->fd(), f->name(), r.first, r.second);
+        };
+        const auto& ranges = f->held()->ranges;
+        if (f == headerFirst)
+            std::for_each(ranges.begin(), ranges.end(), write);
+        else
+            std::for_each(ranges.rbegin(), ranges.rend(), write);
         if (st.ok()) st = posixio::syncFd(f->fd(), f->name());
         if (!st.ok()) break;
     }
@@ -244,17 +274,19 @@ Status recoverJournal(const std::string& journal) {
     if (kind == kRename) {
         std::vector<std::pair<std::string, std::string>> pairs;
         for (uint32_t i = 0; i < count && p.ok(); ++i) {
-            std::string side = pathFor(journal, p.bytes(p.u32()));
-            std::string target = pathFor(journal, p.bytes(p.u32()));
-            pairs.emplace_back(side, target);
+            std::string side = p.bytes(p.u32());
+            std::string target = p.bytes(p.u32());
+            if (!mayChange(side) || !mayChange(target)) return damaged(journal);
+            pairs.emplace_back(pathFor(journal, side), pathFor(journal, target));
         }
-        if (!p.ok() || !p.atEnd()) return Status::Corruption(journal + ": a damaged journal");
+        if (!p.ok() || !p.atEnd()) return damaged(journal);
         return renameAll(pairs, journal);
     }
     std::vector<std::pair<std::string, uint64_t>> files;
     for (uint32_t i = 0; i < count && p.ok(); ++i) {
-        std::string name = pathFor(journal, p.bytes(p.u32()));
-        files.emplace_back(name, p.u64());
+        std::string name = p.bytes(p.u32());
+        if (!mayChange(name)) return damaged(journal);
+        files.emplace_back(pathFor(journal, name), p.u64());
     }
     std::vector<Region> regions;
     uint32_t n = p.u32();
@@ -263,11 +295,11 @@ Status recoverJournal(const std::string& journal) {
         r.file = p.u32();
         r.offset = p.u64();
         r.bytes = p.bytes(p.u32());
-        if (r.file >= files.size()) return Status::Corruption(journal + ": a damaged journal");
+        if (r.file >= files.size()) return damaged(journal);
         regions.push_back(std::move(r));
     }
     if (kind != kRollback || !p.ok() || !p.atEnd())
-        return Status::Corruption(journal + ": a damaged journal");
+        return damaged(journal);
     return rollBack(journal, files, regions);
 }
 

@@ -26,7 +26,9 @@ namespace dbfcdx {
 std::string journalPath(const std::string& tablePath);
 
 // Writes the held writes of `files` to the disk as one change (see above) and stops holding.
-Status commitHeld(const std::string& journal, const std::vector<TableFile*>& files);
+// Each file's new bytes go from its end back, except `headerFirst`'s (if any), from its start.
+Status commitHeld(const std::string& journal, const std::vector<TableFile*>& files,
+                  const TableFile* headerFirst = nullptr);
 
 // Puts each side file in place of its target (pairs of side, target), through the journal.
 Status replaceFiles(const std::string& journal,

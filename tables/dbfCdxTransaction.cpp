@@ -114,7 +114,7 @@ bool Transaction::commit() {
         raise(EG_LOCK, 1038, errorDescription(EG_LOCK) + " (commit)", s_.given, true, true);
         return false;
     }
-    Status st = commitHeld(journalPath(s_.path), files);
+    Status st = commitHeld(journalPath(s_.path), files, s_.index ? s_.index->file.get() : nullptr);
     if (!st.ok()) {
         rereadFiles(s_);
         raiseStatus(st, true, s_.given);

@@ -43,6 +43,9 @@ struct Workload {
     std::string name;
     int rows;  // rows of the table before the steps
     std::vector<Step> steps;
+    // Open shared, while the checking copy keeps it open too and opens it once more after
+    // the stop.
+    bool shared = false;
 };
 
 std::string claveOf(int i) {
@@ -74,12 +77,12 @@ std::vector<Step> appendSteps(int from, int n) {
 }
 
 Step setClave(long rec, const std::string& clave) {
-    return {[=] { return DBGOTO(rec) && FIELDPUT(1, Value(clave)).text() == clave; },
+    return {[=] { return DBGOTO(rec) && RLOCK() && FIELDPUT(1, Value(clave)).text() == clave; },
             [=](Rows& m) { m[size_t(rec - 1)].clave = clave; }};
 }
 
 Step setDeleted(long rec, bool deleted) {
-    return {[=] { return DBGOTO(rec) && (deleted ? DBDELETE() : DBRECALL()); },
+    return {[=] { return DBGOTO(rec) && RLOCK() && (deleted ? DBDELETE() : DBRECALL()); },
             [=](Rows& m) { m[size_t(rec - 1)].deleted = deleted; }};
 }
 
@@ -99,6 +102,10 @@ std::vector<Workload> workloads() {
                           }});
     w.push_back(pack);
     w.push_back({"zap", 50, {{[] { return DBZAP_(); }, [](Rows& m) { m.clear(); }}}});
+    Workload shared{"shared: appends and key changes", 120, appendSteps(200, 2), true};
+    shared.steps.push_back(setClave(7, "CASTRO90"));
+    shared.steps.push_back(setDeleted(9, true));
+    w.push_back(shared);
     w.push_back({"tag rebuild",
                  80,
                  {{[] { return ORDCREATE("", "VOTOS", "votos"); }, [](Rows&) {}},
@@ -154,10 +161,14 @@ class DbfCdxCrash : public DiskTest {
             g_changes = 0;
             g_stopAt = stopAt;
             g_torn = torn;
-            bool opened = DBUSEAREA(true, "DBFCDX", tablePath(dir), "T", false);
+            bool opened = DBUSEAREA(true, "DBFCDX", tablePath(dir), "C", w.shared) && (!w.shared || FLOCK());
             posixio::setChangeHook(stopAtChange);
             for (const Step& step : w.steps) {
-                if (!opened || !step.run()) ::_exit(2);
+                if (!opened || !step.run()) {
+                    std::fprintf(stderr, "%s: step %zu failed: %s\n", w.name.c_str(), size_t(&step - &w.steps[0]),
+                                 errors.empty() ? "" : errors.back().description.c_str());
+                    ::_exit(2);
+                }
                 (void)!::write(fds[1], "s", 1);
             }
             uint64_t n = g_changes;
@@ -255,7 +266,9 @@ class DbfCdxCrash : public DiskTest {
             s.apply(models.back());
         }
         errors.clear();
-        if (!DBUSEAREA(true, "DBFCDX", tablePath(dir), "T", false))
+        // With another copy still holding the table open, the next open is a shared one.
+        bool others = w.shared && USED();
+        if (!DBUSEAREA(true, "DBFCDX", tablePath(dir), "V", others))
             return "the table does not open: " + (errors.empty() ? "" : errors.back().description);
         Rows rows = readRows();
         std::string problem;
@@ -263,8 +276,9 @@ class DbfCdxCrash : public DiskTest {
             problem = "the records are neither those of " + std::to_string(done) + " steps nor of one more" +
                       firstDifference(rows, models[done]);
         if (problem.empty()) problem = checkTags(dir, rows);
+        if (problem.empty() && !errors.empty()) problem = "the table gave an error: " + errors.back().description;
         if (problem.empty() && fs::exists(tablePath(dir) + ".dbf.jnl")) problem = "the journal was left behind";
-        DBCLOSEAREA();
+        DBCLOSEALL();
         return problem;
     }
 
@@ -289,6 +303,7 @@ class DbfCdxCrash : public DiskTest {
                 if (!all && (k % 3 != 1 || torn != int(k / 3 % 2))) continue;
                 fs::remove_all(dir);
                 fs::copy(base, dir);
+                if (w.shared) EXPECT_TRUE(DBUSEAREA(true, "DBFCDX", tablePath(dir), "T", true));
                 size_t done = runChild(dir, w, k, torn);
                 std::string problem = verify(dir, w, done);
                 ++t.points;

@@ -287,6 +287,14 @@ TYPED_TEST(OrderContract, KeysOfEveryTypeAndBadKeys) {
     // A key that fails on evaluation leaves no half-built order and unwinds.
     EXPECT_THROW(ORDCREATE("", "mal", "n + l"), ErrorException);
     EXPECT_EQ(DBORDERINFO(DBOI_ORDERCOUNT).num(), 3);
+    // A replacement that fails keeps the tag it was to replace, whole.
+    EXPECT_THROW(ORDCREATE("", "n", "n + l"), ErrorException);
+    EXPECT_EQ(DBORDERINFO(DBOI_ORDERCOUNT).num(), 3);
+    ORDSETFOCUS(Value("n"));
+    EXPECT_EQ(INDEXKEY(0), "n");
+    EXPECT_EQ(ORDKEYCOUNT(), 3);
+    EXPECT_TRUE(DBSEEK(Value(-3.5)));
+    EXPECT_EQ(RECNO(), 3);
     // A seek with no current order is refused.
     ORDSETFOCUS(Value(0));
     size_t before = this->errors.size();
