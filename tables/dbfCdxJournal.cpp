@@ -135,20 +135,14 @@ Status renameAll(const std::vector<std::pair<std::string, std::string>>& sideTar
     return removeJournal(journal);
 }
 
-struct Region {
-    uint32_t file;
-    uint64_t offset;
-    std::string bytes;
-};
-
 Status rollBack(const std::string& journal, const std::vector<std::pair<std::string, uint64_t>>& files,
-                const std::vector<Region>& regions) {
+                const std::vector<JournalContents::Region>& regions) {
     for (size_t i = 0; i < files.size(); ++i) {
         std::unique_ptr<File> f;
         Status st = openFile(files[i].first, OpenMode::ReadWrite, &f);
         if (st.code() == Status::Code::NotFound) continue;
         RETURN_IF_ERROR(st);
-        for (const Region& r : regions)
+        for (const JournalContents::Region& r : regions)
             if (r.file == i) RETURN_IF_ERROR(f->write(r.offset, r.bytes));
         uint64_t size = 0;
         RETURN_IF_ERROR(f->size(&size));
@@ -249,6 +243,44 @@ Status replaceFiles(const std::string& journal,
     return renameAll(sideTarget, journal);
 }
 
+Status parseJournal(std::string_view bytes, const std::string& journal, JournalContents* out) {
+    *out = {};
+    if (bytes.size() < kMagicSize + 8 || bytes.compare(0, kMagicSize, kMagic) != 0) return Status::OK();
+    const char* tail = bytes.data() + bytes.size() - 8;
+    uint64_t stored = dbf::getLe32(tail) | uint64_t(dbf::getLe32(tail + 4)) << 32;
+    if (stored != checksum(bytes.substr(0, bytes.size() - 8))) return Status::OK();
+    out->whole = true;
+
+    Parser p(bytes.substr(kMagicSize, bytes.size() - kMagicSize - 8));
+    char kind = p.byte();
+    uint32_t count = p.u32();
+    if (kind == kRename) {
+        out->renames = true;
+        for (uint32_t i = 0; i < count && p.ok(); ++i) {
+            std::string side = p.bytes(p.u32());
+            std::string target = p.bytes(p.u32());
+            if (!mayChange(side) || !mayChange(target)) return damaged(journal);
+            out->sideTarget.emplace_back(pathFor(journal, side), pathFor(journal, target));
+        }
+        return p.ok() && p.atEnd() ? Status::OK() : damaged(journal);
+    }
+    for (uint32_t i = 0; i < count && p.ok(); ++i) {
+        std::string name = p.bytes(p.u32());
+        if (!mayChange(name)) return damaged(journal);
+        out->files.emplace_back(pathFor(journal, name), p.u64());
+    }
+    uint32_t n = p.u32();
+    for (uint32_t i = 0; i < n && p.ok(); ++i) {
+        JournalContents::Region r;
+        r.file = p.u32();
+        r.offset = p.u64();
+        r.bytes = p.bytes(p.u32());
+        if (r.file >= out->files.size()) return damaged(journal);
+        out->regions.push_back(std::move(r));
+    }
+    return kind == kRollback && p.ok() && p.atEnd() ? Status::OK() : damaged(journal);
+}
+
 Status recoverJournal(const std::string& journal) {
     std::unique_ptr<File> f;
     Status st = openFile(journal, OpenMode::ReadOnly, &f);
@@ -259,48 +291,12 @@ Status recoverJournal(const std::string& journal) {
     RETURN_IF_ERROR(f->size(&size));
     RETURN_IF_ERROR(f->read(0, size_t(size), &bytes));
     f.reset();
-    bool whole = false;
-    if (bytes.size() >= kMagicSize + 8 && bytes.compare(0, kMagicSize, kMagic) == 0) {
-        const char* tail = bytes.data() + bytes.size() - 8;
-        uint64_t stored = dbf::getLe32(tail) | uint64_t(dbf::getLe32(tail + 4)) << 32;
-        whole = stored == checksum(std::string_view(bytes).substr(0, bytes.size() - 8));
-    }
+    JournalContents j;
+    RETURN_IF_ERROR(parseJournal(bytes, journal, &j));
     // Cut short: its writer stopped before it changed anything.
-    if (!whole) return removeJournal(journal);
-
-    Parser p(std::string_view(bytes).substr(kMagicSize, bytes.size() - kMagicSize - 8));
-    char kind = p.byte();
-    uint32_t count = p.u32();
-    if (kind == kRename) {
-        std::vector<std::pair<std::string, std::string>> pairs;
-        for (uint32_t i = 0; i < count && p.ok(); ++i) {
-            std::string side = p.bytes(p.u32());
-            std::string target = p.bytes(p.u32());
-            if (!mayChange(side) || !mayChange(target)) return damaged(journal);
-            pairs.emplace_back(pathFor(journal, side), pathFor(journal, target));
-        }
-        if (!p.ok() || !p.atEnd()) return damaged(journal);
-        return renameAll(pairs, journal);
-    }
-    std::vector<std::pair<std::string, uint64_t>> files;
-    for (uint32_t i = 0; i < count && p.ok(); ++i) {
-        std::string name = p.bytes(p.u32());
-        if (!mayChange(name)) return damaged(journal);
-        files.emplace_back(pathFor(journal, name), p.u64());
-    }
-    std::vector<Region> regions;
-    uint32_t n = p.u32();
-    for (uint32_t i = 0; i < n && p.ok(); ++i) {
-        Region r;
-        r.file = p.u32();
-        r.offset = p.u64();
-        r.bytes = p.bytes(p.u32());
-        if (r.file >= files.size()) return damaged(journal);
-        regions.push_back(std::move(r));
-    }
-    if (kind != kRollback || !p.ok() || !p.atEnd())
-        return damaged(journal);
-    return rollBack(journal, files, regions);
+    if (!j.whole) return removeJournal(journal);
+    if (j.renames) return renameAll(j.sideTarget, journal);
+    return rollBack(journal, j.files, j.regions);
 }
 
 }  // namespace dbfcdx

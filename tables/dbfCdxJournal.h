@@ -34,6 +34,23 @@ Status commitHeld(const std::string& journal, const std::vector<TableFile*>& fil
 Status replaceFiles(const std::string& journal,
                     const std::vector<std::pair<std::string, std::string>>& sideTarget);
 
+// What a journal holds, as read back.
+struct JournalContents {
+    bool whole = false;    // false: cut short or not a journal (never applied)
+    bool renames = false;  // a replacement rather than a rollback
+    std::vector<std::pair<std::string, std::string>> sideTarget;
+    std::vector<std::pair<std::string, uint64_t>> files;  // path, length before the change
+    struct Region {
+        uint32_t file;
+        uint64_t offset;
+        std::string bytes;  // as they were before the change
+    };
+    std::vector<Region> regions;
+};
+// Reads the bytes of `journal`; Corruption when a whole journal is malformed or names a file
+// it may not change (beside it, or an index file elsewhere).
+Status parseJournal(std::string_view bytes, const std::string& journal, JournalContents* out);
+
 // Applies a journal left behind by a writer that stopped: rolls a change back or finishes a
 // replacement, then removes it. OK when there is none. The caller holds the commit lock.
 Status recoverJournal(const std::string& journal);
