@@ -295,6 +295,7 @@ class DbfCdxCrash : public DiskTest {
         fs::copy(base, dir);
         uint64_t total = 0;
         runChild(dir, w, 0, false, &total);
+        uintmax_t indexBefore = fs::file_size(base + "/votos.cdx"), indexAfter = fs::file_size(dir + "/votos.cdx");
         std::string whole = verify(dir, w, w.steps.size());
         EXPECT_EQ(whole, "") << w.name << " without a stop";
         EXPECT_GT(total, 0u);
@@ -314,8 +315,9 @@ class DbfCdxCrash : public DiskTest {
                               << done << " steps: " << problem;
             }
         }
-        std::printf("%-32s %4llu changes %4d crash points  %d lost  %d inconsistent\n", w.name.c_str(),
-                    (unsigned long long)total, t.points, t.lost, t.inconsistent);
+        std::printf("%-34s %4llu changes %4d crash points  %d lost  %d inconsistent  (index %ju -> %ju bytes)\n",
+                    w.name.c_str(), (unsigned long long)total, t.points, t.lost, t.inconsistent, indexBefore,
+                    indexAfter);
         return t;
     }
 };
