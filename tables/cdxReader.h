@@ -103,7 +103,6 @@ class CdxCursor {
     Status seekPair(std::string_view key, uint32_t recno, bool* found);
 
     bool valid() const { return valid_; }
-    const CdxReader& reader() const { return *r_; }
     const TagInfo& tag() const { return tag_; }
     const std::string& key() const { return leaf_.entries[pos_].key; }
     uint32_t recno() const { return leaf_.entries[pos_].recno; }
