@@ -153,10 +153,12 @@ class ReadAhead {
 // A tag's key and FOR compiled to work on the raw records, where they can be.
 struct FastForms {
     std::unique_ptr<dbf::RecordExpr> key, condition;
+    const dbf::DbfTable* table = nullptr;  // the codec they were compiled against
 };
 
 FastForms fastForms(DbfCdxArea& s, const TagDef& def, const DiskTag& t) {
     FastForms f;
+    f.table = s.table.get();
     if (def.keyExpr) f.key = dbf::RecordExpr::compile(*def.keyExpr, *s.table);
     // Text keys are made as bytes, or as values like other keys.
     if (f.key && f.key->isText() && t.keyType != 'C') f.key.reset();
@@ -167,7 +169,8 @@ FastForms fastForms(DbfCdxArea& s, const TagDef& def, const DiskTag& t) {
 // Appends the current record's key to `keys` (`added`) unless the tag's condition leaves it out,
 // through the fast forms where they serve and the blocks where they do not; the same as
 // tagKey().
-bool recordKey(DbfCdxArea& s, const DiskTag& t, const FastForms& fast, std::string* keys, bool* added) {
+bool recordKey(DbfCdxArea& s, const DiskTag& t, FastForms& fast, std::string* keys, bool* added) {
+    if (fast.table != s.table.get()) fast = {};  // the codec was rebuilt meanwhile
     uint32_t rec = uint32_t(s.recNo);
     Value v;
     if (fast.condition && fast.condition->value(rec, s.raw, &v) && v.isLogical()) {
