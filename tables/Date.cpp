@@ -71,6 +71,12 @@ std::string Date::dtos() const {
     if (empty()) return std::string(8, ' ');
     int y, m, d;
     split(y, m, d);
+    if (y >= 0 && y <= 9999 && m >= 0 && m <= 99 && d >= 0 && d <= 99) {
+        // Without printf: dates are written for every record of a table.
+        char out[8] = {char('0' + y / 1000), char('0' + y / 100 % 10), char('0' + y / 10 % 10), char('0' + y % 10),
+                       char('0' + m / 10),   char('0' + m % 10),       char('0' + d / 10),       char('0' + d % 10)};
+        return std::string(out, 8);
+    }
     char buf[40];
     std::snprintf(buf, sizeof buf, "%04d%02d%02d", y, m, d);
     return buf;

@@ -82,6 +82,8 @@ public:
     const std::string& text() const { return text_; }
     const ExprDeps& deps() const { return deps_; }
     Value eval(ExprHost& host) const;
+    // The evaluation tree, for compilers of special forms (see dbfRecordExpr.h).
+    const ExprNode& root() const { return *root_; }
     // One-line canonical form of the tree, for tests: e.g. "(+ (field PUESTO) (call STRZERO (field DISTRITO) 2))".
     std::string dump() const;
 

@@ -120,8 +120,27 @@ double roundDecimals(double n, int decimals) {
 std::string fieldNumber(double n, int decimals) {
     decimals = decimals < 0 ? 0 : decimals > 30 ? 30 : decimals;
     if (!std::isfinite(n) || !(std::fabs(n) < 1e300)) return "";
+    double r = roundDecimals(n, decimals);
+    if (std::fabs(r) < 1e15 && double(int64_t(r)) == r) {
+        // Whole numbers, the common case, without the cost of printf: the same digits.
+        char digits[24];
+        char* end = digits + sizeof digits;
+        char* p = end;
+        uint64_t v = uint64_t(r < 0 ? -int64_t(r) : int64_t(r));
+        do {
+            *--p = char('0' + v % 10);
+            v /= 10;
+        } while (v);
+        if (r < 0) *--p = '-';
+        std::string out(p, size_t(end - p));
+        if (decimals > 0) {
+            out += '.';
+            out.append(size_t(decimals), '0');
+        }
+        return out;
+    }
     char buf[400];
-    int len = std::snprintf(buf, sizeof buf, "%.*f", decimals, roundDecimals(n, decimals));
+    int len = std::snprintf(buf, sizeof buf, "%.*f", decimals, r);
     if (len < 0 || len >= int(sizeof buf)) return "";
     std::string s(buf, size_t(len));
     if (s[0] == '-' && s.find_first_not_of("-0.") == std::string::npos)

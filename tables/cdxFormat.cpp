@@ -344,7 +344,8 @@ Status CdxLeaf::decodeFrom(std::string_view in, uint32_t keyLength, char fill) {
         return Status::Corruption("key count " + std::to_string(count) +
                                   " is larger than a leaf holds");
     }
-    entries.assign(count, {});
+    // The entries' strings are reused: a cursor decodes leaf after leaf into one object.
+    entries.resize(count);
     size_t src = kPageSize, floor = 24 + packed;
     for (size_t i = 0; i < count; ++i) {
         uint64_t v = 0;
@@ -365,10 +366,11 @@ Status CdxLeaf::decodeFrom(std::string_view in, uint32_t keyLength, char fill) {
         src -= stored;
         Entry& e = entries[i];
         e.recno = uint32_t(v & recMask);
-        e.key.reserve(keyLength);
-        if (dup) e.key.assign(entries[i - 1].key, 0, dup);
-        e.key.append(p + src, stored);
-        e.key.append(trail, fill);
+        e.key.resize(keyLength);  // no work on a reused entry
+        char* k = e.key.data();
+        if (dup) std::memcpy(k, entries[i - 1].key.data(), dup);
+        std::memcpy(k + dup, p + src, stored);
+        std::memset(k + dup + stored, fill, trail);
     }
     usedBytes = uint16_t(packed + (kPageSize - src));
     return Status::OK();

@@ -1,6 +1,7 @@
 #include "cdxReader.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cstdio>
 #include <cstring>
 
@@ -32,7 +33,7 @@ Status CdxReader::corrupt(uint32_t page, const std::string& what) const {
     return Status::Corruption(name() + ": page " + hexOffset(page) + ": " + what);
 }
 
-Status CdxReader::readPage(uint32_t offset, std::string* out) const {
+Status CdxReader::pageAt(uint32_t offset, const std::string** out) const {
     if (offset % kPageSize != 0 || uint64_t(offset) + kPageSize > size_) {
         return Status::Corruption(
             name() + ": page pointer " + hexOffset(offset) +
@@ -41,43 +42,75 @@ Status CdxReader::readPage(uint32_t offset, std::string* out) const {
     for (const auto* cache : {&interior_, &pages_}) {
         auto hit = cache->find(offset);
         if (hit != cache->end()) {
-            *out = hit->second;
+            *out = &hit->second;
             return Status::OK();
         }
     }
-    Status s = file_->read(offset, kPageSize, out);
+    std::string page;
+    Status s = file_->read(offset, kPageSize, &page);
     if (!s.ok()) return s;
-    if (out->size() != kPageSize) return corrupt(offset, "short read");
-    bool leaf = (getLe16(out->data()) & kAttrLeaf) != 0;
+    if (page.size() != kPageSize) return corrupt(offset, "short read");
+    bool leaf = (getLe16(page.data()) & kAttrLeaf) != 0;
     auto& cache = leaf ? pages_ : interior_;
-    if (cache.size() >= (leaf ? kCachedPages : kCachedInterior)) cache.clear();
-    cache.emplace(offset, *out);
+    if (cache.size() >= (leaf ? kCachedPages : kCachedInterior)) {
+        cache.clear();
+        if (!leaf) decodedInterior_.clear();
+    }
+    *out = &cache.emplace(offset, std::move(page)).first->second;
     return Status::OK();
 }
 
+Status CdxReader::readPage(uint32_t offset, std::string* out) const {
+    const std::string* page = nullptr;
+    Status s = pageAt(offset, &page);
+    if (s.ok()) *out = *page;
+    return s;
+}
+
 Status CdxReader::readLeaf(uint32_t offset, const TagInfo& tag, CdxLeaf* out) const {
-    std::string page;
-    Status s = readPage(offset, &page);
+    const std::string* page = nullptr;
+    Status s = pageAt(offset, &page);
     if (!s.ok()) return s;
-    s = out->decodeFrom(page, tag.keyLength, tag.fill);
+    s = out->decodeFrom(*page, tag.keyLength, tag.fill);
     return s.ok() ? s : corrupt(offset, s.message());
 }
 
 Status CdxReader::readInterior(uint32_t offset, const TagInfo& tag, CdxInterior* out) const {
-    std::string page;
-    Status s = readPage(offset, &page);
+    const CdxInterior* node = nullptr;
+    Status s = interiorAt(offset, tag, &node);
+    if (s.ok()) *out = *node;
+    return s;
+}
+
+Status CdxReader::interiorAt(uint32_t offset, const TagInfo& tag, const CdxInterior** out) const {
+    auto hit = decodedInterior_.find(offset);
+    if (hit != decodedInterior_.end() && hit->second.keyLength == tag.keyLength) {
+        *out = &hit->second.node;
+        return Status::OK();
+    }
+    const std::string* page = nullptr;
+    Status s = pageAt(offset, &page);
     if (!s.ok()) return s;
-    s = out->decodeFrom(page, tag.keyLength);
-    return s.ok() ? s : corrupt(offset, s.message());
+    DecodedInterior d;
+    d.keyLength = tag.keyLength;
+    s = d.node.decodeFrom(*page, tag.keyLength);
+    if (!s.ok()) return corrupt(offset, s.message());
+    *out = &(decodedInterior_[offset] = std::move(d)).node;
+    return Status::OK();
 }
 
 Status CdxReader::isLeaf(uint32_t offset, bool* leaf, bool* root) const {
-    std::string page;
-    Status s = readPage(offset, &page);
+    const std::string* page = nullptr;
+    Status s = pageAt(offset, &page);
     if (!s.ok()) return s;
-    *leaf = (getLe16(page.data()) & kAttrLeaf) != 0;
-    if (root) *root = (getLe16(page.data()) & kAttrRoot) != 0;
+    *leaf = (getLe16(page->data()) & kAttrLeaf) != 0;
+    if (root) *root = (getLe16(page->data()) & kAttrRoot) != 0;
     return Status::OK();
+}
+
+CdxReader::CdxReader(std::unique_ptr<File> f) : file_(std::move(f)) {
+    static std::atomic<uint64_t> readers{0};
+    serial_ = ++readers;
 }
 
 Status CdxReader::open(std::unique_ptr<File> file, std::unique_ptr<CdxReader>* out) {
@@ -209,9 +242,10 @@ Status CdxCursor::descend(Aim aim, const Reached& reached) {
             return r_->corrupt(at, "tag " + tag_.name + (depth == 0 ? ": its root is not marked as a root"
                                                                     : ": a child page is marked as a root"));
         if (leaf) return loadLeaf(at);
-        CdxInterior node;
-        s = r_->readInterior(at, tag_, &node);
+        const CdxInterior* found = nullptr;
+        s = r_->interiorAt(at, tag_, &found);
         if (!s.ok()) return s;
+        const CdxInterior& node = *found;
         if (node.entries.empty()) return r_->corrupt(at, "interior node without keys");
         if (aim == Aim::First) {
             at = node.entries.front().child;

@@ -49,13 +49,18 @@ class CdxReader {
     Status readPage(uint32_t offset, std::string* out) const;
     Status readLeaf(uint32_t offset, const TagInfo& tag, CdxLeaf* out) const;
     Status readInterior(uint32_t offset, const TagInfo& tag, CdxInterior* out) const;
+    // The same without copies: the page or node stays valid until the next read.
+    Status pageAt(uint32_t offset, const std::string** out) const;
+    Status interiorAt(uint32_t offset, const TagInfo& tag, const CdxInterior** out) const;
+    // Tells readers apart for their whole life (an address may be reused, this is not).
+    uint64_t serial() const { return serial_; }
     // Whether the page at `offset` is a leaf, and (when asked) whether it is marked a root.
     Status isLeaf(uint32_t offset, bool* leaf, bool* root = nullptr) const;
     // Corruption naming the file and the page.
     Status corrupt(uint32_t page, const std::string& what) const;
 
   private:
-    explicit CdxReader(std::unique_ptr<File> f) : file_(std::move(f)) {}
+    explicit CdxReader(std::unique_ptr<File> f);
     Status readTags();
     Status readTagHeader(const std::string& name, uint32_t offset, TagInfo* tag) const;
     std::unique_ptr<File> file_;
@@ -66,6 +71,13 @@ class CdxReader {
     static constexpr size_t kCachedInterior = 65536;
     mutable std::unordered_map<uint32_t, std::string> pages_;
     mutable std::unordered_map<uint32_t, std::string> interior_;
+    // Interior nodes decoded, dropped with the pages.
+    struct DecodedInterior {
+        uint32_t keyLength = 0;
+        CdxInterior node;
+    };
+    mutable std::unordered_map<uint32_t, DecodedInterior> decodedInterior_;
+    uint64_t serial_;
     CdxHeader header_;
     TagInfo directory_;
     std::vector<TagInfo> tags_;
@@ -91,6 +103,7 @@ class CdxCursor {
     Status seekPair(std::string_view key, uint32_t recno, bool* found);
 
     bool valid() const { return valid_; }
+    const TagInfo& tag() const { return tag_; }
     const std::string& key() const { return leaf_.entries[pos_].key; }
     uint32_t recno() const { return leaf_.entries[pos_].recno; }
 

@@ -116,20 +116,21 @@ Status checkTag(const CdxTagSpec& t, std::string* upperName) {
     std::span<const KeyView> keys = viewsOf(t, &own);
     for (size_t i = 0; i < keys.size(); ++i) {
         const KeyView& e = keys[i];
-        std::string where = "tag " + n + ": key " + std::to_string(i);
+        // Named only when something is wrong: this runs for every key of a big tag.
+        auto where = [&] { return "tag " + n + ": key " + std::to_string(i); };
         if (e.key.size() != t.keyLength) {
-            return Status::InvalidArgument(where + " has " + std::to_string(e.key.size()) +
+            return Status::InvalidArgument(where() + " has " + std::to_string(e.key.size()) +
                                            " bytes, not " + std::to_string(t.keyLength));
         }
-        if (e.recno == 0) return Status::InvalidArgument(where + " has record number 0");
+        if (e.recno == 0) return Status::InvalidArgument(where() + " has record number 0");
         if (i == 0) continue;
         const KeyView& p = keys[i - 1];
         int c = std::memcmp(p.key.data(), e.key.data(), t.keyLength);
         if (t.descending) c = -c;
         if (c > 0 || (c == 0 && p.recno >= e.recno)) {
-            return Status::InvalidArgument(where + " is out of order");
+            return Status::InvalidArgument(where() + " is out of order");
         }
-        if (c == 0 && t.unique) return Status::InvalidArgument(where + " repeats in a unique tag");
+        if (c == 0 && t.unique) return Status::InvalidArgument(where() + " repeats in a unique tag");
     }
     *upperName = n;
     return Status::OK();

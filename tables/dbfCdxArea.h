@@ -59,6 +59,7 @@ struct DbfCdxArea : Area {
     int cursorOrder = 0;
     long cursorRec = 0;
     uint64_t cursorVersion = 0;
+    uint64_t cursorReader = 0;  // serial of the reader the cursor reads
 
     ~DbfCdxArea() override;
     bool atEnd() const { return eof || recNo < 1 || recNo > long(table->recordCount()); }

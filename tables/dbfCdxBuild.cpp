@@ -16,6 +16,7 @@
 #include "cdxWriter.h"
 #include "dbfCdxArea.h"
 #include "dbfCdxIndex.h"
+#include "dbfRecordExpr.h"
 
 namespace dbfcdx {
 
@@ -26,6 +27,8 @@ struct TagDef {
     std::string name;
     std::string keyText, forText;
     Block keyBlock, forBlock;
+    // The compiled texts behind the blocks, when the blocks were compiled from the texts.
+    std::shared_ptr<const CompiledExpr> keyExpr, forExpr;
     bool unique = false;
     bool descending = false;
     const OrderCondition* condition = nullptr;  // the pending ORDCONDSET of a new tag
@@ -147,6 +150,47 @@ class ReadAhead {
     DbfCdxArea& s_;
 };
 
+// A tag's key and FOR compiled to work on the raw records, where they can be.
+struct FastForms {
+    std::unique_ptr<dbf::RecordExpr> key, condition;
+    const dbf::DbfTable* table = nullptr;  // the codec they were compiled against
+};
+
+FastForms fastForms(DbfCdxArea& s, const TagDef& def, const DiskTag& t) {
+    FastForms f;
+    f.table = s.table.get();
+    if (def.keyExpr) f.key = dbf::RecordExpr::compile(*def.keyExpr, *s.table);
+    // Text keys are made as bytes, or as values like other keys.
+    if (f.key && f.key->isText() && t.keyType != 'C') f.key.reset();
+    if (def.forBlock && def.forExpr) f.condition = dbf::RecordExpr::compile(*def.forExpr, *s.table);
+    return f;
+}
+
+// Appends the current record's key to `keys` (`added`) unless the tag's condition leaves it out,
+// through the fast forms where they serve and the blocks where they do not; the same as
+// tagKey().
+bool recordKey(DbfCdxArea& s, const DiskTag& t, FastForms& fast, std::string* keys, bool* added) {
+    if (fast.table != s.table.get()) fast = {};  // the codec was rebuilt meanwhile
+    uint32_t rec = uint32_t(s.recNo);
+    Value v;
+    if (fast.condition && fast.condition->value(rec, s.raw, &v) && v.isLogical()) {
+        if (!v.logical()) return true;
+    } else if (t.forBlock && !t.forBlock().logical()) {
+        return true;
+    }
+    *added = true;
+    size_t at = keys->size();
+    if (fast.key && fast.key->isText() && fast.key->text(rec, s.raw, keys)) {
+        keys->resize(at + t.info.keyLength, cdx::kCharFill);
+        return true;
+    }
+    std::string bytes;
+    bool made = fast.key && !fast.key->isText() && fast.key->value(rec, s.raw, &v);
+    if (!storedKey(s, t, made ? v : t.keyBlock(), &bytes)) return false;
+    keys->append(bytes);
+    return true;
+}
+
 // The sorted keys of one tag over the records its condition selects; the tag views point
 // into `built`.
 bool collectKeys(DbfCdxArea& s, const TagDef& def, BuiltKeys* built, cdx::CdxTagSpec* spec) {
@@ -162,6 +206,7 @@ bool collectKeys(DbfCdxArea& s, const TagDef& def, BuiltKeys* built, cdx::CdxTag
     built->packed.reserve(expected * t.info.keyLength);
     built->recnos.reserve(expected);
     long done = 0;
+    FastForms fast = fastForms(s, def, t);
     ReadAhead ahead(s);
     for (; !s.atEnd(); goToRecord(s, s.recNo + 1 > s.count() ? 0 : s.recNo + 1)) {
         if (c && c->next > 0 && done >= c->next) break;
@@ -169,12 +214,9 @@ bool collectKeys(DbfCdxArea& s, const TagDef& def, BuiltKeys* built, cdx::CdxTag
             !c->evalBlock().logical())
             break;
         if (c && c->whileBlock && !c->whileBlock().logical()) break;
-        std::optional<std::string> key;
-        if (!tagKey(s, t, &key)) return false;
-        if (key) {
-            built->packed += *key;
-            built->recnos.push_back(uint32_t(s.recNo));
-        }
+        bool added = false;
+        if (!recordKey(s, t, fast, &built->packed, &added)) return false;
+        if (added) built->recnos.push_back(uint32_t(s.recNo));
         ++done;
     }
     sortKeys(built, t.info.keyLength, def.descending);
@@ -270,8 +312,8 @@ bool installIndexFile(DbfCdxArea& s, const std::string& side, const std::string&
 }
 
 TagDef defOf(const DiskTag& t) {
-    return {t.info.name, t.info.keyExpr, t.info.forExpr, t.keyBlock, t.forBlock, t.info.unique(),
-            t.info.descending, nullptr};
+    return {t.info.name, t.info.keyExpr, t.info.forExpr, t.keyBlock, t.forBlock, t.keyExpr, t.forExpr,
+            t.info.unique(), t.info.descending, nullptr};
 }
 
 // The open index was deleted or replaced behind the area's back (the index generator
@@ -304,10 +346,11 @@ bool createTag(DbfCdxArea& s, const OrderCreateInfo& info) {
     std::error_code ec;
     if (!s.index && std::filesystem::exists(path, ec) && !openIndex(s, path)) return false;
 
-    TagDef def{name, info.keyText, "", info.keyBlock, {}, info.unique, false, nullptr};
+    TagDef def{name, info.keyText, "", info.keyBlock, {}, info.keyExpr, nullptr, info.unique, false, nullptr};
     if (info.condition) {
         def.forText = info.condition->forText;
         def.forBlock = info.condition->forBlock;
+        def.forExpr = info.condition->forExpr;
         def.descending = info.condition->descending;
         def.condition = &*info.condition;
     }
@@ -340,6 +383,8 @@ bool createTag(DbfCdxArea& s, const OrderCreateInfo& info) {
         if (t.info.name != name) continue;
         t.keyBlock = def.keyBlock;
         t.forBlock = def.forBlock;
+        t.keyExpr = def.keyExpr;
+        t.forExpr = def.forExpr;
         t.maintainable = true;
         s.order = int(i) + 1;
     }

@@ -105,6 +105,8 @@ void compileTag(DiskTag& t) {
     std::shared_ptr<const CompiledExpr> k = key.expr, f = cond.expr;
     t.keyBlock = [k] { return k->eval(layerExprHost()); };
     if (f) t.forBlock = [f] { return f->eval(layerExprHost()); };
+    t.keyExpr = k;
+    t.forExpr = f;
     try {
         ScopedErrorHandler quiet([](const ErrorRecord&) { return ErrorAction::Default; });
         t.keyType = keyTypeOf(t.keyBlock());
@@ -138,6 +140,8 @@ bool reloadTags(DbfCdxArea& s) {
         if (old != x.tags.end()) {
             t.keyBlock = old->keyBlock;
             t.forBlock = old->forBlock;
+            t.keyExpr = old->keyExpr;
+            t.forExpr = old->forExpr;
             t.keyType = old->keyType;
             t.maintainable = old->maintainable;
             t.top = old->top;

@@ -34,6 +34,8 @@ struct DiskTag {
     cdx::TagInfo info;  // as the reader reported it
     Block keyBlock;
     Block forBlock;     // empty: every record
+    // The compiled texts behind the blocks, when they were compiled from the texts.
+    std::shared_ptr<const CompiledExpr> keyExpr, forExpr;
     char keyType = 'C'; // C N D L
     // Key and FOR texts compiled and evaluated; tags written by other programs may use
     // functions this program lacks: they can be read but the table cannot be changed.

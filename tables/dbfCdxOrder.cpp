@@ -27,7 +27,12 @@ bool cursorOnCurrent(const DbfCdxArea& s) {
 }
 
 void newCursor(DbfCdxArea& s, const DiskTag& t) {
-    s.cursor = std::make_unique<cdx::CdxCursor>(*s.index->reader, t.info);
+    // A cursor on the same tag as the same reader sees it is positioned again, not made.
+    const cdx::CdxReader& r = *s.index->reader;
+    bool same = s.cursor && s.cursorReader == r.serial() && s.cursor->tag().header == t.info.header &&
+                s.cursor->tag().fill == t.info.fill && s.cursorVersion == s.index->version;
+    if (!same) s.cursor = std::make_unique<cdx::CdxCursor>(r, t.info);
+    s.cursorReader = r.serial();
     s.cursorOrder = s.order;
     s.cursorVersion = s.index->version;
     s.cursorRec = 0;

@@ -436,7 +436,8 @@ Status DbfTable::appendBatched(const std::vector<Value>& values, bool deleted) {
     aheadCount_ = 0;
     if (layout_.header.recordCount == 0xFFFFFFFFu)
         return error(Status::InvalidArgument("table is full"));
-    std::string raw(layout_.header.recordLength, ' ');
+    std::string& raw = encoded_;
+    raw.assign(layout_.header.recordLength, ' ');
     Status s = encodeRecord(values, &raw);
     if (!s.ok()) return s;
     if (deleted) raw[0] = '*';

@@ -92,6 +92,7 @@ class DbfTable {
     Options options_;
     std::string batch_;       // records added by appendBatched() not yet written
     uint32_t batchFirst_ = 0;  // number of the first of them
+    std::string encoded_;      // appendBatched()'s record, kept for its buffer
     bool readAhead_ = false;
     uint32_t aheadFirst_ = 0, aheadCount_ = 0;  // records held in aheadBytes_
     std::string aheadBytes_;
