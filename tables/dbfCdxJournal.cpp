@@ -112,7 +112,7 @@ class Parser {
 
 // Writes the journal whole and makes it and its name durable.
 Status writeJournal(const std::string& journal, std::string body) {
-    put64(&body, checksum(body));
+    body = sealJournal(std::move(body));
     std::unique_ptr<File> f;
     RETURN_IF_ERROR(openFile(journal, OpenMode::Create, &f));
     RETURN_IF_ERROR(f->write(0, body));
@@ -157,6 +157,11 @@ Status damaged(const std::string& journal) {
 }
 
 }  // namespace
+
+std::string sealJournal(std::string body) {
+    put64(&body, checksum(body));
+    return body;
+}
 
 std::string journalPath(const std::string& tablePath) {
     return tablePath + ".jnl";

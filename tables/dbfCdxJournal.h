@@ -47,6 +47,8 @@ struct JournalContents {
     };
     std::vector<Region> regions;
 };
+// A journal's bytes: `body` followed by its checksum.
+std::string sealJournal(std::string body);
 // Reads the bytes of `journal`; Corruption when a whole journal is malformed or names a file
 // it may not change (beside it, or an index file elsewhere).
 Status parseJournal(std::string_view bytes, const std::string& journal, JournalContents* out);

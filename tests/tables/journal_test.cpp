@@ -93,18 +93,6 @@ TEST_F(Journal, JournalsCutShortAreRemovedWithoutBeingApplied) {
     }
 }
 
-// Builds a whole journal (with its checksum) from a body, as the writer does.
-std::string sealed(const std::string& body) {
-    uint64_t h = 1469598103934665603ull;
-    for (unsigned char c : body) {
-        h ^= c;
-        h *= 1099511628211ull;
-    }
-    std::string out = body;
-    for (int i = 0; i < 8; ++i) out.push_back(char(h >> (8 * i)));
-    return out;
-}
-
 std::string le32(uint32_t v) {
     return std::string{char(v), char(v >> 8), char(v >> 16), char(v >> 24)};
 }
@@ -113,7 +101,7 @@ TEST_F(Journal, WholeJournalsRollBackAndRefuseFilesTheyMustNotTouch) {
     std::string table = make("t.dbf", std::string(1000, 'N'));
     std::string outside = make("other.txt", "keep me");
     auto rollback = [](const std::string& name, uint64_t size, uint64_t off, const std::string& old) {
-        return sealed("URNJRNL1R" + le32(1) + le32(uint32_t(name.size())) + name + le32(uint32_t(size)) +
+        return sealJournal("URNJRNL1R" + le32(1) + le32(uint32_t(name.size())) + name + le32(uint32_t(size)) +
                       le32(uint32_t(size >> 32)) + le32(1) + le32(0) + le32(uint32_t(off)) + le32(0) +
                       le32(uint32_t(old.size())) + old);
     };
@@ -132,7 +120,7 @@ TEST_F(Journal, WholeJournalsRollBackAndRefuseFilesTheyMustNotTouch) {
         EXPECT_EQ(contents(outside), "keep me");
     }
     // A damaged whole journal is reported, not applied, and stays for a person to look at.
-    make("t.dbf.jnl", sealed("URNJRNL1R" + le32(1) + le32(5) + "t.dbf" + le32(0) + le32(0) + le32(1) + le32(3)));
+    make("t.dbf.jnl", sealJournal("URNJRNL1R" + le32(1) + le32(5) + "t.dbf" + le32(0) + le32(0) + le32(1) + le32(3)));
     EXPECT_EQ(recoverJournal(journalPath(table)).code(), Status::Code::Corruption);
     EXPECT_TRUE(fs::exists(journalPath(table)));
 }
