@@ -233,6 +233,8 @@ class tCAbreBrow : public TWBrowse {
         int col, left, right;
     };
     std::vector<ColumnSpan> columnLayout();
+    // Column `col` on the selected line, as this browse lays it out (empty when not shown).
+    Rect cellRect(int col) override;
 
     // ---- mouse ----
     void lDblClick(int row, int col, int flags) override;
@@ -272,8 +274,19 @@ class tCAbreBrow : public TWBrowse {
     long currentRowId();
     long orderPosition();
     bool isTable() const { return !lMatriz && cAlias != "ARRAY" && !cAlias.empty(); }
+    // Runs `f` with the browsed alias selected, and selects the caller's area again.
     template <class F>
-    auto inAlias(F&& f);
+    auto inAlias(F&& f) {
+        AliasScope scope(cAlias);
+        return f();
+    }
+    struct AliasScope {
+        explicit AliasScope(const std::string& alias);
+        ~AliasScope();
+        AliasScope(const AliasScope&) = delete;
+        AliasScope& operator=(const AliasScope&) = delete;
+        int previous;
+    };
 
     std::string cSeek_;
     std::vector<int> aUnidas_;

@@ -17,45 +17,6 @@
 
 namespace {
 
-// Virtual-key codes of the keys a field handles itself.
-enum Vk {
-    vkBack = 8,
-    vkReturn = 13,
-    vkEnd = 35,
-    vkHome = 36,
-    vkLeft = 37,
-    vkUp = 38,
-    vkRight = 39,
-    vkDown = 40,
-    vkInsert = 45,
-    vkDelete = 46,
-};
-
-int vkOf(int qtKey) {
-    switch (qtKey) {
-        case Qt::Key_Backspace: return vkBack;
-        case Qt::Key_Return:
-        case Qt::Key_Enter: return vkReturn;
-        case Qt::Key_End: return vkEnd;
-        case Qt::Key_Home: return vkHome;
-        case Qt::Key_Left: return vkLeft;
-        case Qt::Key_Up: return vkUp;
-        case Qt::Key_Right: return vkRight;
-        case Qt::Key_Down: return vkDown;
-        case Qt::Key_Insert: return vkInsert;
-        case Qt::Key_Delete: return vkDelete;
-        case Qt::Key_Escape: return 27;
-        case Qt::Key_Tab: return 9;
-        case Qt::Key_Shift: return 16;
-        case Qt::Key_Control: return 17;
-        default: break;
-    }
-    if (qtKey >= Qt::Key_F1 && qtKey <= Qt::Key_F12) return 112 + (qtKey - Qt::Key_F1);
-    // Letters, digits and the space keep their codes; other characters arrive as text only.
-    bool plain = (qtKey >= Qt::Key_A && qtKey <= Qt::Key_Z) || (qtKey >= Qt::Key_0 && qtKey <= Qt::Key_9) ||
-                 qtKey == Qt::Key_Space;
-    return plain ? qtKey : 0;
-}
 
 constexpr int kMargin = 3;  // pixels between the frame and the text
 

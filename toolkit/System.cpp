@@ -58,3 +58,20 @@ bool OpenUrl(const std::string& address) {
 void setUrlOpenerForTests(std::function<bool(const std::string&)> f) {
     opener() = std::move(f);
 }
+
+Color systemColor(SystemColor which) {
+    appEnsure();
+    QPalette pal = QApplication::palette();
+    switch (which) {
+        case SystemColor::ButtonText: return fromQColor(pal.color(QPalette::ButtonText));
+        case SystemColor::ButtonFace: return fromQColor(pal.color(QPalette::Button));
+        case SystemColor::Window: return fromQColor(pal.color(QPalette::Base));
+        case SystemColor::WindowText: return fromQColor(pal.color(QPalette::Text));
+    }
+    return colors::black;
+}
+
+void systemBeep() {
+    appEnsure();
+    QApplication::beep();
+}

@@ -3,6 +3,8 @@
 #include <functional>
 #include <string>
 
+#include "Color.h"
+
 // Height of a window caption bar, of a menu bar, and width of a vertical scroll bar, in pixels.
 int captionHeight();
 int menuBarHeight();
@@ -16,3 +18,9 @@ bool OpenUrl(const std::string& address);
 
 // Replaces the desktop's opener (tests record addresses instead); empty restores it.
 void setUrlOpenerForTests(std::function<bool(const std::string&)> opener);
+
+// Colours of the desktop's palette that drawings fall back on.
+enum class SystemColor { ButtonText, ButtonFace, Window, WindowText };
+Color systemColor(SystemColor which);
+// The desktop's warning sound.
+void systemBeep();

@@ -143,7 +143,8 @@ class TWBrowse : public TControl {
     bool lUpdate = false;
 
     // ---- array mode of the toolkit itself: rows are the elements, `nAt` the current one ----
-    void SetArray(ArrayRef rows);
+    // `replaceLine` false keeps the row callback as it is.
+    void SetArray(ArrayRef rows, bool replaceLine = true);
     const ArrayRef& aArray() const { return array_; }
 
     // ---- movement ----
@@ -157,6 +158,8 @@ class TWBrowse : public TControl {
     virtual void pageUp();
     virtual void pageDown();
     void GoToCol(int col);
+    // The vertical scroll bar's thumb taken to `pos`: that row of the order becomes current.
+    virtual void vScrollTo(long pos);
 
     // The vertical scroll bar's position (1 .. row count), moved with the selection.
     void vSetPos(long pos);
@@ -204,9 +207,15 @@ class TWBrowse : public TControl {
     void SetFocus() { setFocus(); }
     // The mouse pointer over the control: the west-east resize arrow or the normal one.
     void setResizeCursor(bool on);
+    // The control's size in pixels, scroll bars included.
+    int width() const { return int(pixelRect().width); }
+    int height() const { return int(pixelRect().height); }
     bool hasVScroll() const { return oVScroll != nullptr; }
     bool hasHScroll() const { return oHScroll != nullptr; }
 
+    // Draws the page: from the row on line 1 down, `drawLine(line)` with each row current,
+    // then back to the selected row. Recomputes nLen; answers the lines drawn.
+    int walkPage(const std::function<void(int line)>& drawLine);
     // The base grid's line drawing: values of the current row at line `line`.
     void drawPlainLine(Canvas& dc, int line, bool selected);
 
