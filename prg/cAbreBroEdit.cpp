@@ -2,9 +2,12 @@
 // of an edited cell to its table field.
 #include "cAbreBroEdit.h"
 
+#include <algorithm>
+#include <cctype>
 #include <cmath>
 #include <cstdlib>
 #include <exception>
+#include <optional>
 
 #include "Dialog.h"
 #include "Error.h"
@@ -33,22 +36,21 @@ std::optional<double> numberFromText(const std::string& text) {
     if (end != t.c_str() + t.size() || !std::isfinite(n)) return std::nullopt;
     // Only plain decimal notation, as a number field writes it.
     for (char c : t)
-        if (!(std::isdigit(static_cast<unsigned char>(c)) || c == '.' || c == '-' || c == '+')) return std::nullopt;
+        if (!(std::isdigit(static_cast<unsigned char>(c)) || c == '.' || c == '-' || c == '+'))
+            return std::nullopt;
     return n;
 }
 
-// dd/mm/yyyy (or with "-" or "."), blanks for the empty date.
+// dd/mm/yyyy (or with "-" or "." between the parts), blanks for the empty date.
 std::optional<Date> dateFromText(const std::string& text) {
     std::string t = text::rtrim(text::ltrim(text));
-    std::string digits;
-    for (char c : t)
-        if (c != '/' && c != '-' && c != '.' && c != ' ') digits += c;
-    if (digits.empty()) return Date();
-    if (digits.size() != 8 || t.size() != 10) return std::nullopt;
-    for (char c : digits)
-        if (!std::isdigit(static_cast<unsigned char>(c))) return std::nullopt;
-    Date d = Date::fromYmd(std::atoi(digits.substr(4).c_str()), std::atoi(digits.substr(2, 2).c_str()),
-                           std::atoi(digits.substr(0, 2).c_str()));
+    if (t.find_first_not_of("/-. ") == std::string::npos) return Date();
+    auto isSeparator = [](char c) { return c == '/' || c == '-' || c == '.'; };
+    if (t.size() != 10 || !isSeparator(t[2]) || t[5] != t[2]) return std::nullopt;
+    for (size_t i : {0, 1, 3, 4, 6, 7, 8, 9})
+        if (!std::isdigit(static_cast<unsigned char>(t[i]))) return std::nullopt;
+    Date d = Date::fromYmd(std::atoi(t.substr(6, 4).c_str()), std::atoi(t.substr(3, 2).c_str()),
+                           std::atoi(t.substr(0, 2).c_str()));
     if (d.empty()) return std::nullopt;
     return d;
 }
@@ -63,13 +65,7 @@ std::optional<bool> logicalFromText(const std::string& text) {
 }  // namespace
 
 std::string cellTextOf(const Value& v) {
-    if (v.isDate()) {
-        const Date& d = v.date();
-        if (d.empty()) return "  /  /    ";
-        std::string s = d.dtos();
-        return s.substr(6, 2) + "/" + s.substr(4, 2) + "/" + s.substr(0, 4);
-    }
-    return v.toText();
+    return mensajeText(v);
 }
 
 bool cellToField(int field, const Value& typed) {
@@ -88,7 +84,8 @@ bool cellToField(int field, const Value& typed) {
             break;
         }
         case 'L': {
-            auto l = typed.isLogical() ? std::optional<bool>(typed.logical()) : logicalFromText(text);
+            auto l =
+                typed.isLogical() ? std::optional<bool>(typed.logical()) : logicalFromText(text);
             if (!l) return refuse(EG_DATATYPE, "\"" + text + "\" is not .T. or .F. for " + f.name);
             v = Value(*l);
             break;
@@ -110,7 +107,8 @@ bool cellToField(int field, const Value& typed) {
                                                 std::to_string(f.len) + ")");
             v = Value(text);
             break;
-        default: v = typed.isText() ? Value(text) : typed;
+        default:
+            v = typed.isText() ? Value(text) : typed;
     }
     return !FIELDPUT(field, v).isNil();
 }
@@ -121,7 +119,8 @@ void tCAbreBrow::lDblClick(int row, int col, int flags) {
     lDblClick(std::optional<int>(row), std::optional<int>(col), flags, false, false);
 }
 
-void tCAbreBrow::lDblClick(std::optional<int> row, std::optional<int> col, int flags, bool lModif, bool lNew) {
+void tCAbreBrow::lDblClick(std::optional<int> row, std::optional<int> col, int flags, bool lModif,
+                           bool lNew) {
     nLen = bLogicLen ? bLogicLen() : 0;
     if (nLen <= 0 && !lNew) return;
     if (bLDblClick && !lAutoEdit) {
@@ -266,7 +265,8 @@ class EditLoop {
                 if (!rowStep(1)) return false;
                 goToColumn(1);
                 return true;
-            case 3: return rowStep(1);
+            case 3:
+                return rowStep(1);
             case -1:
                 if (col_ > 1) {
                     goToColumn(col_ - 1);
@@ -279,8 +279,10 @@ class EditLoop {
                 if (!rowStep(-1)) return false;
                 goToColumn(1);
                 return true;
-            case -3: return rowStep(-1);
-            default: return false;
+            case -3:
+                return rowStep(-1);
+            default:
+                return false;
         }
     }
 
@@ -289,14 +291,17 @@ class EditLoop {
     bool editTableCell(Value value) {
         const std::string& alias = b_.cAlias;
         if (!evalInAlias(alias, [] { return Value(RLOCK()); }).logical()) {
-            MENSAJE(MensajeArgs{.value = Value("Record locked!"), .title = Value("Please, try again")});
+            MENSAJE(
+                MensajeArgs{.value = Value("Record locked!"), .title = Value("Please, try again")});
             return false;
         }
         Value shown = value;
         bool accepted = b_.lEditCol(col_, value);
         int field = col_;
         evalInAlias(alias, [&] {
-            if (accepted && field <= FCOUNT() && cellTextOf(FIELDGET(field)) == (shown.isText() ? shown.text() : cellTextOf(shown))) {
+            if (accepted && field <= FCOUNT() &&
+                cellTextOf(FIELDGET(field)) ==
+                    (shown.isText() ? shown.text() : cellTextOf(shown))) {
                 if (cellToField(field, value)) b_.drawSelect();
             }
             DBUNLOCK();
@@ -312,7 +317,8 @@ class EditLoop {
 }  // namespace
 
 void tCAbreBrow::edit(int col, bool /*flag*/) {
-    TDialog popup(DialogOptions{.width = 0, .height = 0, .units = Units::Pixels, .popup = true, .parent = &parent()});
+    TDialog popup(DialogOptions{
+        .width = 0, .height = 0, .units = Units::Pixels, .popup = true, .parent = &parent()});
     popup.placeOver(*this, Rect{0, 0, 1, 1});
     // What the loop throws is carried past the pop-up's event loop and thrown again here.
     std::exception_ptr error;

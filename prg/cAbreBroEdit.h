@@ -6,8 +6,9 @@
 
 #include "Value.h"
 
-// The text a cell shows for a field value: dates as dd/mm/yyyy (blanks for the empty
-// date), logicals as ".T." or ".F.", numbers in their own form, texts as they are.
+// The text a cell shows for a field value, as the table row source (_AFIELDS) shows it:
+// dates as dd/mm/yyyy (blanks for the empty date), logicals as ".T." or ".F.", numbers
+// in their own form, texts as they are.
 std::string cellTextOf(const Value& fieldValue);
 
 // Writes the text typed in a cell into field `field` of the current work area, converted

@@ -1,7 +1,9 @@
 // The cell browse's one-cell editor (a borderless pop-up over the cell holding a
 // drop-down list or an entry field, with or without a button) and its progress meter
 // over a cell.
+#include <cctype>
 #include <exception>
+#include <stdexcept>
 
 #include "ComboBox.h"
 #include "Dialog.h"
@@ -39,9 +41,9 @@ struct ListItems {
 ListItems listItems(const Value& items, bool logical) {
     ListItems out;
     if (items.isArray())
-        for (const Value& v : items.array()) out.add(v);
+        for (const Value& v : *items.array()) out.add(v);
     else if (items.isHash())
-        for (const auto& [key, v] : items.hash().items()) out.add(v);
+        for (const auto& [key, v] : items.hashRef()->items()) out.add(v);
     else if (logical)
         for (const char* t : {".T.", ".F."}) out.add(Value(t));
     return out;
@@ -62,7 +64,8 @@ Picture buttonPicture(const Value& bmp) {
         if (const Picture* p = memBitmap(int(bmp.num()))) return *p;
     if (bmp.isText() && !bmp.text().empty()) {
         const std::string& bytes = bmp.text();
-        return pictureFromBmp({reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size()}, "button picture");
+        return pictureFromBmp({reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size()},
+                              "button picture");
     }
     return Picture();
 }
@@ -110,7 +113,10 @@ bool tCAbreBrow::lEditCol(int col, Value& value, const EditColOptions& o) {
     }
     Rect cell = editRect(col);
     double w = cell.width, h = cell.height;
-    TDialog popup(DialogOptions{.width = int(w), .height = int(h), .units = Units::Pixels, .popup = true,
+    TDialog popup(DialogOptions{.width = int(w),
+                                .height = int(h),
+                                .units = Units::Pixels,
+                                .popup = true,
                                 .parent = &parent()});
     popup.setBackgroundPicture(Picture(std::max(int(w), 1), std::max(int(h), 1), back));
     popup.placeOver(*this, cell);
@@ -164,6 +170,9 @@ bool tCAbreBrow::lEditCol(int col, Value& value, const EditColOptions& o) {
             raiseError(r);
             return false;
         }
+        // Typing replaces the cell's text: a full cell (a number always is) would take
+        // no character in insert mode.
+        field->setInsertMode(false);
         enter->setAction([&] {
             if (!field->lValid()) {
                 field->setFocus();
@@ -212,7 +221,8 @@ bool tCAbreBrow::lEditCol(int col, Value& value, const EditColOptions& o) {
     return accepted;
 }
 
-Value tCAbreBrow::meter(int col, std::function<Value(const std::vector<Value>&)> job, std::vector<Value> args) {
+Value tCAbreBrow::meter(int col, std::function<Value(const std::vector<Value>&)> job,
+                        std::vector<Value> args) {
     if (col == -1) {
         std::vector<ColumnSpan> shown = columnLayout();
         col = shown.empty() ? 1 : shown.front().col;
@@ -220,10 +230,14 @@ Value tCAbreBrow::meter(int col, std::function<Value(const std::vector<Value>&)>
         col = nColAct;
     }
     Rect cell = editRect(col);
-    TDialog popup(DialogOptions{.width = int(cell.width), .height = int(cell.height), .units = Units::Pixels,
-                                .popup = true, .parent = &parent()});
+    TDialog popup(DialogOptions{.width = int(cell.width),
+                                .height = int(cell.height),
+                                .units = Units::Pixels,
+                                .popup = true,
+                                .parent = &parent()});
     popup.placeOver(*this, cell);
-    TMeter* bar = popup.add<TMeter>(MeterOptions{.rect = {0, 0, cell.width, cell.height}, .font = oFont});
+    TMeter* bar =
+        popup.add<TMeter>(MeterOptions{.rect = {0, 0, cell.width, cell.height}, .font = oFont});
     args.insert(args.begin(), bar->asValue());
     bool running = true;
     popup.bValid = [&](TDialog&) { return !running; };

@@ -17,8 +17,8 @@ class ComboWidget : public QComboBox {
     bool listOpen = false;
 
     void showPopup() override {
+        listOpen = true;  // the box loses the focus to its list while it opens
         QComboBox::showPopup();
-        listOpen = true;
         if (!owner_ || owner_->listHeight() <= 0) return;
         // The list's frame is a window of its own, placed under (or over) the box.
         QWidget* frame = view()->window();
@@ -33,7 +33,8 @@ class ComboWidget : public QComboBox {
     void focusOutEvent(QFocusEvent* e) override {
         QComboBox::focusOutEvent(e);
         // Opening the list, or another application's window coming up, is not leaving.
-        bool away = e->reason() == Qt::PopupFocusReason || e->reason() == Qt::ActiveWindowFocusReason || listOpen;
+        bool away = e->reason() == Qt::PopupFocusReason ||
+                    e->reason() == Qt::ActiveWindowFocusReason || listOpen;
         if (owner_ && !away && owner_->onLostFocus) owner_->onLostFocus(*owner_);
     }
 

@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "App.h"
+#include "Clock.h"
 #include "Window.h"
 #include "internal/QtBridge.h"
 #include "internal/Widgets.h"
@@ -82,8 +83,8 @@ void TMeter::set(double position) {
     position_ = std::isnan(position) ? 0 : std::max(position, 0.0);
     if (total_ > 0) position_ = std::min(position_, total_);
     display();
-    auto now = std::chrono::steady_clock::now();
-    bool due = now - lastRefresh_ >= std::chrono::milliseconds(kRefreshMs);
+    double now = clockSeconds();
+    bool due = now - lastRefresh_ >= kRefreshMs / 1000.0;
     bool finished = total_ > 0 && position_ >= total_;
     if (shownPercent_ != paintedPercent_ && (due || finished)) {
         lastRefresh_ = now;
@@ -96,7 +97,8 @@ void TMeter::set(double position) {
 // 100% before the job is done.
 void TMeter::display() {
     QProgressBar* bar = barOf(*this);
-    int steps = total_ > 0 ? int(std::lround(std::clamp(position_ / total_, 0.0, 1.0) * kSteps)) : 0;
+    int steps =
+        total_ > 0 ? int(std::lround(std::clamp(position_ / total_, 0.0, 1.0) * kSteps)) : 0;
     bar->setValue(steps);
     shownPercent_ = percent();
     bar->setFormat(qs(shownText()));

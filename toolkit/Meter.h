@@ -3,8 +3,8 @@
 // written over it. Owned by its window like every control. The job that runs calls set()
 // as it goes; the bar then lets the pending events run (so it paints and the window stays
 // alive) whenever the percentage shown changes, at most every kRefreshMs milliseconds,
-// and always when the job reaches the total.
-#include <chrono>
+// and always when the job reaches the total. Time is the toolkit clock's (Clock.h).
+#include <limits>
 #include <optional>
 #include <string>
 
@@ -34,7 +34,7 @@ class TMeter : public TControl {
     // Moves the bar (clamped to 0 ... total) and lets it paint when due.
     void set(double position);
     double position() const { return position_; }
-    int percent() const;          // 0 ... 100, as shown
+    int percent() const;            // 0 ... 100, as shown
     std::string shownText() const;  // "42%"
 
     // The bar as a value, for jobs that get it among their arguments. The value does not
@@ -46,8 +46,8 @@ class TMeter : public TControl {
     double total_ = 100;
     double position_ = 0;
     int shownPercent_ = -1;
-    int paintedPercent_ = -1;  // at the last refresh
-    std::chrono::steady_clock::time_point lastRefresh_{};
+    int paintedPercent_ = -1;                                        // at the last refresh
+    double lastRefresh_ = -std::numeric_limits<double>::infinity();  // toolkit clock seconds
     std::shared_ptr<class MeterObject> self_;
 };
 
