@@ -426,3 +426,28 @@ TEST_F(Browse, MouseClicksRunHeaderActionsMoveToTheClickedCellAndResizeColumns) 
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(Browse, TheScrollThumbTakesTheRowAtItsPositionFromTheNearestKnownRow) {
+    Value rows = rowsOf(1000, 1);
+    tCAbreBrow* b = make({.source = rows, .aColSizes = ColSizes{80}});
+    long skipped = 0;
+    auto skip = b->bSkip;
+    b->bSkip = [&](long n) {
+        skipped += std::labs(n);
+        return skip(n);
+    };
+    for (long pos : {400L, 405L, 990L, 3L}) {
+        skipped = 0;
+        b->vScrollTo(pos);
+        EXPECT_EQ(b->nAt, pos);
+        EXPECT_EQ(b->vGetPos(), pos);
+    }
+    b->vScrollTo(500);
+    skipped = 0;
+    b->vScrollTo(510);  // a small drag walks ten rows, plus the page's own walk
+    EXPECT_LE(skipped, 10 + 2 * b->nRowCount());
+}
+
+}  // namespace
