@@ -138,16 +138,18 @@ void _tBtnBmp::addMenu(const std::string& text) {
 void _tBtnBmp::paint(Canvas& canvas) {
     if (!oBtn_) {
         Rect at = rect();
-        oBtn_ = oWnd().add<_button_hide>(ButtonHideArgs{
-            .rect = at,
-            .caption = cMnuTxt_,
-            .action =
-                [this] {
-                    _button_hide* companion = hiddenButton();
-                    TBtnBmp::Click();
-                    if (companion && companion->hasFocus()) setFocus();
-                },
-            .bWhen = bWhen});
+        oBtn_ =
+            oWnd().add<_button_hide>(ButtonHideArgs{.rect = at,
+                                                    .caption = cMnuTxt_,
+                                                    .action =
+                                                        [this] {
+                                                            _button_hide* companion =
+                                                                hiddenButton();
+                                                            Click();
+                                                            if (companion && companion->hasFocus())
+                                                                setFocus();
+                                                        },
+                                                    .bWhen = bWhen});
         if (!enabled()) (*oBtn_)->enable(false);
     }
     TBtnBmp::Paint(canvas);
@@ -180,8 +182,8 @@ void _tBtnBmp::end() {
     TBtnBmp::Destroy();
 }
 
-void _tBtnBmp::loadFromString(const std::string& i1, const std::string& i2,
-                              const std::string& i3, const std::string& i4) {
+void _tBtnBmp::loadFromString(const std::string& i1, const std::string& i2, const std::string& i3,
+                              const std::string& i4) {
     const std::string* images[] = {&i1, &i2, &i3, &i4};
     for (int k = 1; k <= 4; ++k) {
         const std::string& bytes = *images[k - 1];

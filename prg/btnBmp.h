@@ -55,35 +55,35 @@ class _button_hide : public TButton {
 // newBar: the toolkit's bar-button positions the program fills (numbers are positions),
 // then the positions _tBtnBmp adds after the toolkit's 25.
 struct BtnBmpBarArgs {
-    std::string resName1;                   // 1  picture resource
-    std::string resName2;                   // 2  pressed picture resource
-    std::string message;                    // 5  status message
-    std::function<void(TBtnBmp&)> action;   // 6  called with the button
-    bool group = false;                     // 7  starts a new group
-    TBar* bar = nullptr;                    // 8
-    bool adjust = false;                    // 9
-    std::string actionText;                 // 14 a text describing the action
-    std::function<bool()> bWhen;            //    the toolkit's when-condition
-    std::string toolTip;                    // 23 the toolkit's tooltip
-    std::string mnuTxt;                     // 26 menu text
-    TControl* jump = nullptr;               // 27 jump control
+    std::string resName1;                        // 1  picture resource
+    std::string resName2;                        // 2  pressed picture resource
+    std::string message;                         // 5  status message
+    std::function<void(TBtnBmp&)> action;        // 6  called with the button
+    bool group = false;                          // 7  starts a new group
+    TBar* bar = nullptr;                         // 8
+    bool adjust = false;                         // 9
+    std::string actionText;                      // 14 a text describing the action
+    std::function<bool()> bWhen;                 // the toolkit's when-condition
+    std::string toolTip;                         // 23 the toolkit's tooltip
+    std::string mnuTxt;                          // 26 menu text
+    TControl* jump = nullptr;                    // 27 jump control
     std::string image1, image2, image3, image4;  // 28-31 in-memory images (BMP bytes)
 };
 
 // New: a button placed on a window or dialog at a rectangle of its units.
 struct BtnBmpNewArgs {
-    Rect rect;                              // 1-4 top, left, width, height
-    std::string resName1;                   //     picture resources
+    Rect rect;             // 1-4 top, left, width, height
+    std::string resName1;  // picture resources
     std::string resName2;
     std::function<void(TBtnBmp&)> action;
-    TWindowBase* window = nullptr;          //     the window (required)
+    TWindowBase* window = nullptr;  // required
     std::string message;
     std::function<bool()> bWhen;
     bool adjust = false;
     std::string toolTip;
     int id = 0;
-    std::string mnuTxt;                     // 27 menu text
-    TControl* jump = nullptr;               // 28 jump control
+    std::string mnuTxt;                          // 27 menu text
+    TControl* jump = nullptr;                    // 28 jump control
     std::string image1, image2, image3, image4;  // 29-32 in-memory images
 };
 
@@ -91,18 +91,18 @@ struct BtnBmpNewArgs {
 // code: the button takes the place of the dialog's control with that id (which is hidden)
 // when there is one, otherwise the rectangle given.
 struct BtnBmpReDefineArgs {
-    int id = 0;                             // 1  control identifier in the dialog
+    int id = 0;  // 1  control identifier in the dialog
     std::string resName1;
     std::string resName2;
     std::string message;
-    std::function<void(TBtnBmp&)> action;   // 7
-    TWindowBase* dialog = nullptr;          // 8  (required)
+    std::function<void(TBtnBmp&)> action;  // 7
+    TWindowBase* dialog = nullptr;         // 8  required
     std::function<bool()> bWhen;
     bool adjust = false;
     std::string toolTip;
-    Rect rect;                              //    where to go without a control `id`
-    std::string mnuTxt;                     // 24 menu text
-    TControl* jump = nullptr;               // 25 jump control
+    Rect rect;                                   // where to go without a control `id`
+    std::string mnuTxt;                          // 24 menu text
+    TControl* jump = nullptr;                    // 25 jump control
     std::string image1, image2, image3, image4;  // 26-29 in-memory images
 };
 

@@ -9,7 +9,7 @@
 
 const std::vector<std::string>& btnBmpAbcNames() {
     static const std::vector<std::string> names = {
-        "borrar",    "checked",   "configuracion", "copiar",    "editar", "estadisticas",
+        "borrar",    "checked",   "configuracion", "copiar",    "editar",    "estadisticas",
         "font",      "gr_barras", "gr_lineas",     "gr_pastel", "gr_puntos", "grabar",
         "impresora", "lupa",      "nuevo",         "uncheked",  "ver",
     };

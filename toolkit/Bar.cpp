@@ -96,7 +96,8 @@ void TBar::layout() {
         if (b->adjust())
             if (const Picture* p = memBitmap(b->hBitmap(1))) width = p->width + 8;
         b->impl().widget->setGeometry(x, kMargin, width, options_.buttonHeight);
-        b->impl().rect = Rect{double(kMargin), double(x), double(width), double(options_.buttonHeight)};
+        b->impl().rect =
+            Rect{double(kMargin), double(x), double(width), double(options_.buttonHeight)};
         x += width + 1;
     }
     nextLeft_ = x + kMargin;
@@ -117,8 +118,10 @@ void TBar::Paint(Canvas& c) {
     }
     for (int x : separators_) {
         c.setPen(kEtchDark, 1, PenStyle::Solid);
-        c.line({x + 0.5, double(kMargin + 2)}, {x + 0.5, double(kMargin + options_.buttonHeight - 2)});
+        c.line({x + 0.5, double(kMargin + 2)},
+               {x + 0.5, double(kMargin + options_.buttonHeight - 2)});
         c.setPen(colors::white, 1, PenStyle::Solid);
-        c.line({x + 1.5, double(kMargin + 2)}, {x + 1.5, double(kMargin + options_.buttonHeight - 2)});
+        c.line({x + 1.5, double(kMargin + 2)},
+               {x + 1.5, double(kMargin + options_.buttonHeight - 2)});
     }
 }

@@ -12,7 +12,7 @@
 struct BarOptions {
     int buttonWidth = 28;  // default button size, pixels
     int buttonHeight = 28;
-    bool is3D = true;      // a raised bar with a line under it; otherwise flat
+    bool is3D = true;  // a raised bar with a line under it; otherwise flat
     int id = 0;
 };
 

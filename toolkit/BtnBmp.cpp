@@ -158,7 +158,8 @@ void TBtnBmp::Paint(Canvas& c) {
     Picture p = currentPicture();
     if (!p.empty()) {
         double push = pressed_ ? 1 : 0;
-        double left = std::floor((w - p.width) / 2) + push, top = std::floor((h - p.height) / 2) + push;
+        double left = std::floor((w - p.width) / 2) + push,
+               top = std::floor((h - p.height) / 2) + push;
         c.picture(p, Rect{top, left, double(p.width), double(p.height)});
     }
     if (!bar_ && hasFocus()) {

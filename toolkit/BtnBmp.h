@@ -30,18 +30,18 @@
 class TBar;
 
 struct BtnBmpOptions {
-    Rect rect;                  // in the window's units; on a bar the bar places the button
-    std::string resName1;       // picture resources of slots 1 and 2 (normal, pressed)
+    Rect rect;             // in the window's units; on a bar the bar places the button
+    std::string resName1;  // picture resources of slots 1 and 2 (normal, pressed)
     std::string resName2;
-    std::string message;        // the status message
+    std::string message;  // the status message
     std::function<void(class TBtnBmp&)> action;
-    bool group = false;         // on a bar: starts a new group
-    TBar* bar = nullptr;        // the bar holding the button, when on one
-    bool adjust = false;        // on a bar: as wide as its picture instead of the bar's size
-    std::string actionText;     // a text describing the action
+    bool group = false;      // on a bar: starts a new group
+    TBar* bar = nullptr;     // the bar holding the button, when on one
+    bool adjust = false;     // on a bar: as wide as its picture instead of the bar's size
+    std::string actionText;  // a text describing the action
     std::string toolTip;
     std::function<bool()> bWhen;
-    bool transparent = true;    // the top-left pixel's colour shows the face
+    bool transparent = true;  // the top-left pixel's colour shows the face
     int id = 0;
 };
 
