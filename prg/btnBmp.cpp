@@ -137,27 +137,29 @@ void _tBtnBmp::addMenu(const std::string& text) {
 
 void _tBtnBmp::paint(Canvas& canvas) {
     if (!oBtn_) {
-        Rect at = rect();
-        oBtn_ =
-            oWnd().add<_button_hide>(ButtonHideArgs{.rect = at,
-                                                    .caption = cMnuTxt_,
-                                                    .action =
-                                                        [this] {
-                                                            _button_hide* companion =
-                                                                hiddenButton();
-                                                            Click();
-                                                            if (companion && companion->hasFocus())
-                                                                setFocus();
-                                                        },
-                                                    .bWhen = bWhen});
+        oBtn_ = oWnd().add<_button_hide>(ButtonHideArgs{.rect = rect(),
+                                                        .caption = cMnuTxt_,
+                                                        .action = [this] { companionClicked(); },
+                                                        .bWhen = bWhen});
         if (!enabled()) (*oBtn_)->enable(false);
     }
     TBtnBmp::Paint(canvas);
 }
 
+// Nothing of the companion's action is used after the click, whose action may end the
+// button and with it the companion running this.
+void _tBtnBmp::companionClicked() {
+    auto alive = lifetime();
+    _button_hide* companion = hiddenButton();
+    Click();
+    if (!alive.expired() && companion && companion->hasFocus()) setFocus();
+}
+
 void _tBtnBmp::click() {
+    auto alive = lifetime();
     TBtnBmp::Click();
-    if (!hasFocus()) return;
+    // The action may have ended the button (a button that closes what holds it).
+    if (alive.expired() || !hasFocus()) return;
     if (oJump)
         oJump->setFocus();
     else

@@ -151,6 +151,7 @@ class _tBtnBmp : public TBtnBmp {
 
   private:
     void addMenu(const std::string& text);
+    void companionClicked();
     void finish(const std::string& mnuTxt, TControl* jump, const std::string& i1,
                 const std::string& i2, const std::string& i3, const std::string& i4);
 

@@ -96,8 +96,9 @@ void TBar::layout() {
         if (b->adjust())
             if (const Picture* p = memBitmap(b->hBitmap(1))) width = p->width + 8;
         b->impl().widget->setGeometry(x, kMargin, width, options_.buttonHeight);
-        b->impl().rect =
-            Rect{double(kMargin), double(x), double(width), double(options_.buttonHeight)};
+        // The bar places in pixels; the button answers its place in the window's units.
+        const double unit = parent().units() == Units::DialogUnits ? 2 : 1;
+        b->impl().rect = Rect{kMargin / unit, x / unit, width / unit, options_.buttonHeight / unit};
         x += width + 1;
     }
     nextLeft_ = x + kMargin;

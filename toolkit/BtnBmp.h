@@ -21,6 +21,7 @@
 // Both are virtual so that a button class built on this one can add to them.
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <span>
 #include <string>
 #include <vector>
@@ -90,6 +91,10 @@ class TBtnBmp : public TControl {
     // Where the focus goes after a click of this button (see prg's _tBtnBmp).
     TControl* oJump = nullptr;
 
+    // Expires when the button is destroyed: code that runs an action (which may destroy
+    // the button) checks it before touching the button again.
+    std::weak_ptr<int> lifetime() const { return alive_; }
+
     // Gives the focus to the next control of the window that takes it; false when none.
     bool focusNextControl();
 
@@ -121,4 +126,5 @@ class TBtnBmp : public TControl {
     Slot slots_[4];
     bool pressed_ = false;
     bool hovered_ = false;
+    std::shared_ptr<int> alive_ = std::make_shared<int>(0);
 };

@@ -179,3 +179,15 @@ TEST_F(BtnBmps, EachStateDrawsItsPicture) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(BtnBmpUnits, BarButtonsAnswerTheirPlaceInTheWindowsUnits) {
+    TWindow w(WindowOptions{.title = " Unidades", .units = Units::DialogUnits});
+    TBar* bar = w.add<TBar>();
+    TBtnBmp* b = bar->addButton({});
+    EXPECT_EQ(b->pixelRect(), (Rect{3, 3, 28, 28}));
+    EXPECT_EQ(b->rect(), (Rect{1.5, 1.5, 14, 14}));
+}
+
+}  // namespace

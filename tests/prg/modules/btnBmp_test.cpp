@@ -126,6 +126,26 @@ TEST_F(Buttons, ClickHandsTheFocusToTheJumpControlOrTheNextOne) {
     EXPECT_EQ(clicks, 3);
 }
 
+TEST_F(Buttons, AnActionMayEndItsOwnButton) {
+    TDialog dlg(DialogOptions{.title = " Fin", .units = Units::Pixels});
+    auto* next = dlg.add<TButton>(ButtonOptions{.rect = {10, 50, 60, 24}, .caption = "Otro"});
+    auto ends = [](TBtnBmp& b) { b.Destroy(); };
+    auto* byClick = _tBtnBmp::New({.rect = {10, 10, 30, 30}, .action = ends, .window = &dlg});
+    auto* byKey = _tBtnBmp::New(
+        {.rect = {50, 10, 30, 30}, .action = ends, .window = &dlg, .mnuTxt = "&Salir"});
+    harness.onNextModal([&](WindowView& v) {
+        SysRefresh();
+        byClick->setFocus();
+        byClick->click();
+        EXPECT_TRUE(v.press("&Salir"));  // through the invisible companion
+        EXPECT_EQ(dlg.controls().size(), 1u);
+        EXPECT_EQ(dlg.controls()[0].get(), next);
+        dlg.end();
+    });
+    dlg.activate();
+    (void)byKey;
+}
+
 TEST_F(Buttons, TheInvisibleCompanionFollowsItsButton) {
     TDialog dlg(DialogOptions{.title = " Compañero", .units = Units::Pixels});
     int clicks = 0;
