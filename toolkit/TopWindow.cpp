@@ -65,6 +65,11 @@ void TWindow::setClient(TControl* c) {
     placeClient();
 }
 
+bool TWindow::destroyControl(TControl* c) {
+    if (c == client_) client_ = nullptr;
+    return TWindowBase::destroyControl(c);
+}
+
 void TWindow::layoutDocked() {
     TWindowBase::layoutDocked();
     placeClient();

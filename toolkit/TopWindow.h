@@ -39,6 +39,7 @@ class TWindow : public TWindowBase {
     void setClient(TControl* c);
     TControl* client() const { return client_; }
     void layoutDocked() override;
+    bool destroyControl(TControl* c) override;  // the client too, which then is none
 
     void activate(Show how = Show::Normal);
     // Closes through the close query; true when closed.

@@ -29,7 +29,7 @@ class TWindowBase {
     }
     const std::vector<std::unique_ptr<TControl>>& controls() const { return controls_; }
     // Destroys one control of this window now; false when it is not one of them.
-    bool destroyControl(TControl* c);
+    virtual bool destroyControl(TControl* c);
 
     // Controls docked along the top edge (button bars): stacked in docking order, each as
     // wide as the client area. The rest of the client area begins at clientTop().

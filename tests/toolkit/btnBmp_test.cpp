@@ -76,6 +76,11 @@ TEST_F(BtnBmps, BarPlacesButtonsInGroupsDocksAtTheTopAndFollowsTheWindow) {
     EXPECT_EQ(buttons[0]->bar(), nullptr);
     EXPECT_EQ(client->pixelRect().top, 0);
     buttons[0]->Disable();
+    // The client may go too; the window then lays out without it.
+    EXPECT_TRUE(w.destroyControl(client));
+    EXPECT_EQ(w.client(), nullptr);
+    w.dockTop(buttons[0]);
+    w.setSize(450, 300);
 }
 
 TEST_F(BtnBmps, ClickRunsTheActionOnlyWhenEnabledAndAllowed) {
