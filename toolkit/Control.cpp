@@ -80,6 +80,15 @@ bool TControl::hasFocus() const {
     return w->hasFocus() || w->window()->focusWidget() == w;
 }
 
+void TControl::setCursor(MouseCursor cursor) {
+    impl_->widget->setCursor(cursor == MouseCursor::Hand ? Qt::PointingHandCursor
+                                                         : Qt::ArrowCursor);
+}
+MouseCursor TControl::cursor() const {
+    return impl_->widget->cursor().shape() == Qt::PointingHandCursor ? MouseCursor::Hand
+                                                                     : MouseCursor::Arrow;
+}
+
 void TControl::setFont(const TFont& font) {
     font_ = font;
     impl_->widget->setFont(toQFont(font.spec()));

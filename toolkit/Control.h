@@ -15,6 +15,8 @@
 class TWindowBase;
 struct ControlImpl;
 
+enum class MouseCursor { Arrow, Hand };
+
 class TControl {
   public:
     virtual ~TControl();
@@ -42,6 +44,9 @@ class TControl {
     bool enabled() const;
     void setFocus();
     bool hasFocus() const;
+    // The mouse pointer's shape while over the control.
+    void setCursor(MouseCursor cursor);
+    MouseCursor cursor() const;
 
     void setFont(const TFont& font);
     const TFont& font() const { return font_; }

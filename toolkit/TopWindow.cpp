@@ -37,7 +37,7 @@ TWindow::TWindow(WindowOptions o) : TWindowBase(o.units, makeMainWindow(o)) {
     MainWidget* w = widgetOf(*this);
     w->mayClose = [this] { return !bValid || bValid(*this); };
     w->resized = [this](int sizeType, int width, int height) {
-        if (client_ && sizeType != 1) client_->move(Rect{0, 0, double(width), double(height)});
+        if (sizeType != 1) layoutDocked();
         if (bResized) bResized(*this, sizeType, width, height);
     };
 }
@@ -62,7 +62,24 @@ void TWindow::setIcon(const TIcon& icon) {
 
 void TWindow::setClient(TControl* c) {
     client_ = c;
-    if (c) c->move(Rect{0, 0, double(width()), double(height())});
+    placeClient();
+}
+
+bool TWindow::destroyControl(TControl* c) {
+    if (c == client_) client_ = nullptr;
+    return TWindowBase::destroyControl(c);
+}
+
+void TWindow::layoutDocked() {
+    TWindowBase::layoutDocked();
+    placeClient();
+}
+
+// Under the docked bars, over the rest of the client area.
+void TWindow::placeClient() {
+    if (!client_) return;
+    int top = clientTop();
+    client_->move(Rect{double(top), 0, double(width()), double(std::max(height() - top, 0))});
 }
 
 void TWindow::activate(Show how) {

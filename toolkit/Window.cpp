@@ -2,6 +2,7 @@
 
 #include <QGuiApplication>
 #include <QScreen>
+#include <algorithm>
 
 #include "App.h"
 #include "Control.h"
@@ -25,7 +26,48 @@ TWindowBase::~TWindowBase() {
 }
 
 void TWindowBase::destroyControls() {
+    dockedTop_.clear();
     controls_.clear();
+}
+
+bool TWindowBase::destroyControl(TControl* c) {
+    for (auto it = controls_.begin(); it != controls_.end(); ++it)
+        if (it->get() == c) {
+            // Out of the list first: the control's destructor may look at its window.
+            std::unique_ptr<TControl> gone = std::move(*it);
+            controls_.erase(it);
+            undock(c);
+            return true;
+        }
+    return false;
+}
+
+void TWindowBase::dockTop(TControl* c) {
+    if (std::find(dockedTop_.begin(), dockedTop_.end(), c) == dockedTop_.end())
+        dockedTop_.push_back(c);
+    layoutDocked();
+}
+
+void TWindowBase::undock(TControl* c) {
+    auto it = std::find(dockedTop_.begin(), dockedTop_.end(), c);
+    if (it == dockedTop_.end()) return;
+    dockedTop_.erase(it);
+    layoutDocked();
+}
+
+int TWindowBase::clientTop() const {
+    int top = 0;
+    for (TControl* c : dockedTop_) top += c->impl().widget->height();
+    return top;
+}
+
+void TWindowBase::layoutDocked() {
+    int top = 0;
+    for (TControl* c : dockedTop_) {
+        QWidget* w = c->impl().widget;
+        w->setGeometry(0, top, width(), w->height());
+        top += w->height();
+    }
 }
 
 TControl* TWindowBase::control(int id) const {

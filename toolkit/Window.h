@@ -28,6 +28,16 @@ class TWindowBase {
         return p;
     }
     const std::vector<std::unique_ptr<TControl>>& controls() const { return controls_; }
+    // Destroys one control of this window now; false when it is not one of them.
+    virtual bool destroyControl(TControl* c);
+
+    // Controls docked along the top edge (button bars): stacked in docking order, each as
+    // wide as the client area. The rest of the client area begins at clientTop().
+    void dockTop(TControl* c);
+    void undock(TControl* c);
+    int clientTop() const;
+    // Places the docked controls again (the window calls it when its size changes).
+    virtual void layoutDocked();
     // The control with this id or caption ("&" and surrounding blanks ignored); nullptr if none.
     TControl* control(int id) const;
     TControl* control(const std::string& caption) const;
@@ -61,6 +71,7 @@ class TWindowBase {
     std::unique_ptr<WindowImpl> impl_;
     Units units_;
     std::vector<std::unique_ptr<TControl>> controls_;
+    std::vector<TControl*> dockedTop_;
 };
 
 // Strips "&" and surrounding blanks: " &Aceptar " reads "Aceptar".

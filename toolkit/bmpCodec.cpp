@@ -109,27 +109,43 @@ Status decodeBmp(std::span<const uint8_t> bytes, Picture& out) {
     return Status::OK();
 }
 
-std::vector<uint8_t> encodeBmp24(const Picture& picture) {
-    uint32_t stride = (uint32_t(picture.width) * 24 + 31) / 32 * 4;
-    uint32_t dataSize = stride * uint32_t(picture.height);
-    std::vector<uint8_t> o;
-    o.reserve(54 + dataSize);
+namespace {
+
+// File and information headers of an uncompressed bottom-up file with `paletteEntries`
+// colours between the headers and the pixels, 2835 pixels per metre.
+void putHeaders(std::vector<uint8_t>& o, const Picture& p, int bits, uint32_t paletteEntries,
+                uint32_t dataSize) {
+    uint32_t offset = 54 + paletteEntries * 4;
     o.push_back('B');
     o.push_back('M');
-    put32(o, 54 + dataSize);
+    put32(o, offset + dataSize);
     put32(o, 0);
-    put32(o, 54);
+    put32(o, offset);
     put32(o, 40);
-    put32(o, uint32_t(picture.width));
-    put32(o, uint32_t(picture.height));
+    put32(o, uint32_t(p.width));
+    put32(o, uint32_t(p.height));
     put16(o, 1);
-    put16(o, 24);
+    put16(o, uint32_t(bits));
     put32(o, 0);
     put32(o, dataSize);
     put32(o, 2835);
     put32(o, 2835);
+    put32(o, 0);  // every palette entry counts
     put32(o, 0);
-    put32(o, 0);
+}
+
+uint32_t strideOf(int width, int bits) {
+    return (uint32_t(width) * uint32_t(bits) + 31) / 32 * 4;
+}
+
+}  // namespace
+
+std::vector<uint8_t> encodeBmp24(const Picture& picture) {
+    uint32_t stride = strideOf(picture.width, 24);
+    uint32_t dataSize = stride * uint32_t(picture.height);
+    std::vector<uint8_t> o;
+    o.reserve(54 + dataSize);
+    putHeaders(o, picture, 24, 0, dataSize);
     for (int y = picture.height - 1; y >= 0; --y) {
         for (int x = 0; x < picture.width; ++x) {
             uint32_t w = picture.pixels[size_t(y) * picture.width + x];
@@ -140,4 +156,64 @@ std::vector<uint8_t> encodeBmp24(const Picture& picture) {
         o.resize(o.size() + (stride - uint32_t(picture.width) * 3), 0);
     }
     return o;
+}
+
+Status encodeBmpIndexed(const Picture& picture, int bits, std::vector<uint8_t>& out) {
+    out.clear();
+    if (bits != 4 && bits != 8)
+        return Status::InvalidArgument("BMP: no palette encoding for " + std::to_string(bits) +
+                                       " bits per pixel");
+    if (picture.empty() || picture.pixels.size() != size_t(picture.width) * picture.height)
+        return Status::InvalidArgument("BMP: empty picture");
+    const uint32_t entries = 1u << bits;
+    std::vector<uint32_t> palette;
+    std::vector<uint8_t> index(picture.pixels.size());
+    for (size_t i = 0; i < picture.pixels.size(); ++i) {
+        uint32_t w = picture.pixels[i] & 0xFFFFFF;
+        size_t k = 0;
+        while (k < palette.size() && palette[k] != w) ++k;
+        if (k == palette.size()) {
+            if (palette.size() == entries)
+                return Status::InvalidArgument("BMP: the picture has more than " +
+                                               std::to_string(entries) + " colours");
+            palette.push_back(w);
+        }
+        index[i] = uint8_t(k);
+    }
+    palette.resize(entries, 0);
+    uint32_t stride = strideOf(picture.width, bits);
+    uint32_t dataSize = stride * uint32_t(picture.height);
+    out.reserve(54 + entries * 4 + dataSize);
+    putHeaders(out, picture, bits, entries, dataSize);
+    for (uint32_t w : palette) put32(out, w);  // blue, green, red, 0
+    for (int y = picture.height - 1; y >= 0; --y) {
+        size_t rowStart = out.size();
+        out.resize(rowStart + stride, 0);
+        for (int x = 0; x < picture.width; ++x) {
+            uint8_t k = index[size_t(y) * picture.width + x];
+            if (bits == 8)
+                out[rowStart + size_t(x)] = k;
+            else
+                out[rowStart + size_t(x / 2)] |= uint8_t(x % 2 ? k : k << 4);
+        }
+    }
+    return Status::OK();
+}
+
+std::vector<uint8_t> bmpAlpha(std::span<const uint8_t> bytes) {
+    Header h;
+    if (!readHeader(bytes, h).ok() || h.bits != 32) return {};
+    std::vector<uint8_t> alpha(size_t(h.width * h.height));
+    bool any = false;
+    for (int64_t y = 0; y < h.height; ++y) {
+        int64_t fileRow = h.topDown ? y : h.height - 1 - y;
+        size_t rowAt = size_t(h.dataOffset + uint64_t(fileRow) * h.stride);
+        for (int64_t x = 0; x < h.width; ++x) {
+            uint8_t a = bytes[rowAt + size_t(x) * 4 + 3];
+            alpha[size_t(y * h.width + x)] = a;
+            any = any || a != 0;
+        }
+    }
+    if (!any) alpha.clear();
+    return alpha;
 }

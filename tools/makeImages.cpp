@@ -1,9 +1,11 @@
-// Draws the program's own pictures and writes them as 24-bit BMP files:
+// Draws the program's own pictures and writes them as BMP files (24-bit unless said):
 //   bmp_tarvelon.bmp  471 x 444  the about picture and main-window logo: a ballot box
 //                                receiving a ballot under a row of result bars
 //   a_pri.bmp          32 x 32   the program icon: the same ballot box, small
 //   logo_*.bmp                   the 35 party logos (partyLogos.cpp)
 //   b_mapa.bmp         16 x 15   the allocation button: a hemicycle of seats
+//   abc_*.bmp                    the 17 button and menu images (buttonImages.cpp), at
+//                                4, 8 or 24 bits per pixel
 // Usage: urnalia_make_images <output folder>. The drawing is plain arithmetic, so every
 // machine writes the same bytes.
 #include <algorithm>
@@ -14,6 +16,7 @@
 #include <vector>
 
 #include "bmpCodec.h"
+#include "buttonImages.h"
 #include "imageDrawing.h"
 #include "partyLogos.h"
 
@@ -80,8 +83,14 @@ Picture iconPicture() {
     return p;
 }
 
-bool write(const std::string& path, const Picture& p) {
-    std::vector<uint8_t> bytes = encodeBmp24(p);
+bool write(const std::string& path, const Picture& p, int bits = 24) {
+    std::vector<uint8_t> bytes;
+    if (bits == 24) {
+        bytes = encodeBmp24(p);
+    } else if (Status s = encodeBmpIndexed(p, bits, bytes); !s.ok()) {
+        std::fprintf(stderr, "%s: %s\n", path.c_str(), s.message().c_str());
+        return false;
+    }
     std::ofstream out(path, std::ios::binary);
     out.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
     return bool(out);
@@ -96,8 +105,10 @@ int main(int argc, char** argv) {
     }
     std::string folder = argv[1];
     std::vector<NamedPicture> pictures;
+    std::vector<ButtonImage> buttons;
     try {
         pictures = partyLogos();
+        buttons = buttonImages();
     } catch (const std::exception& e) {
         std::fprintf(stderr, "%s\n", e.what());
         return 1;
@@ -108,6 +119,8 @@ int main(int argc, char** argv) {
     bool ok = true;
     for (const NamedPicture& named : pictures)
         ok = ok && write(folder + "/" + named.name + ".bmp", named.picture);
+    for (const ButtonImage& b : buttons)
+        ok = ok && write(folder + "/" + b.named.name + ".bmp", b.named.picture, b.bits);
     if (!ok) std::fprintf(stderr, "cannot write the pictures into %s\n", folder.c_str());
     return ok ? 0 : 1;
 }

@@ -119,6 +119,49 @@ TEST(BmpCodec, DamagedFilesAreRefusedWithAReason) {
     EXPECT_FALSE(decodeBmp(eight, p).ok());
 }
 
+TEST(BmpCodec, PaletteEncodingKeepsEveryPixelAndTheExactSize) {
+    // Odd widths leave a half-filled byte (4 bits) and row padding; both must decode back.
+    struct Row {
+        int bits, width, height, colours;
+        size_t bytes;
+    };
+    for (const Row& r : {Row{4, 16, 16, 16, 246}, Row{8, 16, 16, 256, 1334}, Row{4, 5, 3, 7, 130},
+                         Row{8, 3, 2, 6, 1086}, Row{4, 1, 1, 1, 122}}) {
+        Picture p(r.width, r.height);
+        for (int i = 0; i < r.width * r.height; ++i)
+            p.pixels[size_t(i)] = Picture::toWord(RGB(i % r.colours * 37, i % r.colours, 200));
+        std::vector<uint8_t> bytes;
+        ASSERT_TRUE(encodeBmpIndexed(p, r.bits, bytes).ok()) << r.bits << " " << r.width;
+        EXPECT_EQ(bytes.size(), r.bytes) << r.bits << " " << r.width;
+        EXPECT_EQ(bytes[28], r.bits);
+        Picture back;
+        ASSERT_TRUE(decodeBmp(bytes, back).ok());
+        EXPECT_EQ(back.pixels, p.pixels) << r.bits << " " << r.width;
+    }
+}
+
+TEST(BmpCodec, PaletteEncodingRefusesWhatItCannotHold) {
+    Picture many(17, 1);
+    for (int x = 0; x < 17; ++x) many.set(x, 0, RGB(x, 0, 0));
+    std::vector<uint8_t> bytes{1, 2, 3};
+    Status s = encodeBmpIndexed(many, 4, bytes);
+    EXPECT_NE(s.message().find("more than 16 colours"), std::string::npos) << s.message();
+    EXPECT_TRUE(bytes.empty());
+    EXPECT_TRUE(encodeBmpIndexed(many, 8, bytes).ok());
+    EXPECT_FALSE(encodeBmpIndexed(many, 24, bytes).ok());
+    EXPECT_FALSE(encodeBmpIndexed(Picture(), 8, bytes).ok());
+}
+
+TEST(BmpCodec, AlphaIsReadOnlyFromThirtyTwoBitFilesThatUseIt) {
+    auto withAlpha = handMade(32, 2, 1, {}, {{0, 0, 255, 0, 0, 255, 0, 128}});
+    EXPECT_EQ(bmpAlpha(withAlpha), (std::vector<uint8_t>{0, 128}));
+    auto opaque = handMade(32, 2, 1, {}, {{0, 0, 255, 0, 0, 255, 0, 0}});
+    EXPECT_TRUE(bmpAlpha(opaque).empty());
+    EXPECT_TRUE(bmpAlpha(encodeBmp24(gradient(2, 2))).empty());
+    withAlpha.resize(withAlpha.size() - 1);  // damaged: no alpha, no read past the end
+    EXPECT_TRUE(bmpAlpha(withAlpha).empty());
+}
+
 TEST(EmbeddedPictures, HaveTheirExactSizesDepthsAndByteCounts) {
     registerEmbeddedResources();
     struct Row {

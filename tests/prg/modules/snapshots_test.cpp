@@ -1,7 +1,7 @@
 // Pictures of the boxes for a person to look at: with URNALIA_SNAPSHOT_DIR set, writes
 // the about box, a message box with a list, a drill-down box, an alert with a long title,
 // the busy box and a dialog of entry fields (the second one focused, mid-typing, the last
-// two negative) there as PNG files. Without it the
+// two negative) and a button bar with the built-in images there as PNG files. Without it the
 // tests are skipped.
 #include <gtest/gtest.h>
 
@@ -12,6 +12,9 @@
 #include "MsgBox.h"
 #include "aMensaje.h"
 #include "acercaDe.h"
+#include "btnBmp.h"
+#include "btnBmp_abc.h"
+#include "TopWindow.h"
 #include "dtot.h"
 #include "tGetFer.h"
 
@@ -100,6 +103,38 @@ TEST(Snapshots, WritesEntryFieldsAsPng) {
         dlg.end(0);
     });
     dlg.activate();
+}
+
+}  // namespace
+
+namespace {
+
+// A window with a button bar holding the seventeen built-in images, in groups, the last
+// two disabled; below it the same bar's buttons as a free button, pressed, on the window.
+TEST(Snapshots, ButtonBarWithTheBuiltInImages) {
+    const char* dir = std::getenv("URNALIA_SNAPSHOT_DIR");
+    if (!dir) GTEST_SKIP() << "set URNALIA_SNAPSHOT_DIR to write the pictures";
+    TWindow w(WindowOptions{.title = " Botones", .width = 640, .height = 120});
+    TBar* bar = w.add<TBar>();
+    std::vector<_tBtnBmp*> buttons;
+    int i = 0;
+    for (const std::string& name : btnBmpAbcNames()) {
+        buttons.push_back(_tBtnBmp::newBar({.group = i == 4 || i == 7 || i == 12,
+                                            .bar = bar,
+                                            .mnuTxt = "&" + name,
+                                            .image1 = BTNBMP_ABC(name).text()}));
+        ++i;
+    }
+    buttons[15]->disable();
+    buttons[16]->disable();
+    auto* free = _tBtnBmp::New({.rect = {50, 10, 30, 30}, .window = &w, .mnuTxt = "&Ver",
+                                .image1 = BTNBMP_ABC("ver").text()});
+    free->setPressed(true);
+    w.activate();
+    SysRefresh();
+    auto view = GuiHarness::window(" Botones");
+    ASSERT_TRUE(view);
+    EXPECT_TRUE(view->grab(std::string(dir) + "/bar17.png"));
 }
 
 }  // namespace
