@@ -539,8 +539,13 @@ std::string makePadron(const std::string& parent, long rows) {
     return folder;
 }
 
+// The timed steps of a browse on the roll, in order.
+constexpr const char* kPadronSteps[] = {"new", "paint", "goBottom", "paint", "seek", "paint"};
+constexpr size_t kPadronStepCount = std::size(kPadronSteps);
+
 struct PadronRun {
     double open = 0, browse = 0;
+    std::array<double, kPadronStepCount> steps{};
     std::string found;  // the paterno reached by the search
 };
 
@@ -556,6 +561,13 @@ PadronRun browsePadron(const std::string& folder, const std::string& typed) {
     int lh = TFont().textHeight();
     int w = 700, h = lh * (1 + kLines) + scrollBarWidth() + 2;
     start = Clock::now();
+    auto stepStart = start;
+    size_t step = 0;
+    auto stepDone = [&] {
+        auto now = Clock::now();
+        r.steps[step++] = std::chrono::duration<double>(now - stepStart).count();
+        stepStart = now;
+    };
     auto dialog = std::make_unique<TDialog>(DialogOptions{" Padrón", w, h, Units::Pixels});
     CAbreBrowNew a;
     a.nWidth = w;
@@ -569,11 +581,17 @@ PadronRun browsePadron(const std::string& folder, const std::string& typed) {
     a.cAlias = "PADRON";
     tCAbreBrow* b = tCAbreBrow::New(std::move(a));
     ImageCanvas canvas(b->width(), b->height());
+    stepDone();
     b->paintTo(canvas);
+    stepDone();
     b->goBottom();
+    stepDone();
     b->paintTo(canvas);
+    stepDone();
     for (char c : typed) b->seek(std::string(1, c));
+    stepDone();
     b->paintTo(canvas);
+    stepDone();
     r.browse = since(start);
     r.found = FIELDGET(1).text();
     dialog.reset();
@@ -583,15 +601,20 @@ PadronRun browsePadron(const std::string& folder, const std::string& typed) {
 
 double measurePadron(const std::string& folder, long rows, const Options& o) {
     std::vector<double> opens, browses;
+    std::array<std::vector<double>, kPadronStepCount> steps;
     std::string found;
     for (int rep = 0; rep < o.repeat; ++rep) {
         PadronRun r = browsePadron(folder, o.seekText);
         opens.push_back(r.open);
         browses.push_back(r.browse);
+        for (size_t i = 0; i < kPadronStepCount; ++i) steps[i].push_back(r.steps[i]);
         found = r.found;
     }
     std::printf("open-padron %7ld rows: browse %8.3f ms (table open %6.3f ms), search \"%s\" reached \"%s\"\n", rows,
                 median(browses) * 1e3, median(opens) * 1e3, o.seekText.c_str(), found.c_str());
+    std::printf("   steps, ms:");
+    for (size_t i = 0; i < kPadronStepCount; ++i) std::printf(" %s %.3f", kPadronSteps[i], median(steps[i]) * 1e3);
+    std::printf("\n");
     return median(browses);
 }
 
