@@ -24,7 +24,8 @@
 //   --stations  stations in "votos" (default 10000)
 //   --padron    voters in the large roll (default 1000000; --rows is the same option)
 //   --small     voters in the small roll (default 20000, at most --padron)
-//   --repeat    runs of each measure; the median is reported (default 5)
+//   --repeat    runs of each measure, three times as many for the roll; the median is
+//               reported (default 5)
 //   --paints    page paints per paint-page run (default 20)
 //   --seek      the five letters typed (default "Moral")
 // Prints each side's times, then the three ratio lines (browse / view, large / small).
@@ -603,7 +604,8 @@ double measurePadron(const std::string& folder, long rows, const Options& o) {
     std::vector<double> opens, browses;
     std::array<std::vector<double>, kPadronStepCount> steps;
     std::string found;
-    for (int rep = 0; rep < o.repeat; ++rep) {
+    int runs = 3 * o.repeat;  // short runs: more of them for a steady median
+    for (int rep = 0; rep < runs; ++rep) {
         PadronRun r = browsePadron(folder, o.seekText);
         opens.push_back(r.open);
         browses.push_back(r.browse);
