@@ -155,6 +155,15 @@ tCAbreBrow* tCAbreBrow::New(CAbreBrowNew a) {
                       a.nHeight * f.textHeight()};
     }
     auto* b = a.oWnd->add<tCAbreBrow>(std::move(o));
+    if (!a.source.isArrayMode() && !a.source.line) {
+        b->bLine = [b] { return _AFIELDS(*b); };
+        if (b->aHeaders.empty() && !b->cAlias.empty())
+            b->aHeaders = {b->inAlias([] {
+                BrowseRow names;
+                for (const FieldDesc& f : DBSTRUCT()) names.push_back(f.name);
+                return names;
+            })};
+    }
     b->uValue1 = a.uValue1;
     b->lMatriz = a.source.isArrayMode();
     b->inicio(a.bSeek, a.lSeekEOF, a.source);
@@ -214,11 +223,25 @@ void tCAbreBrow::inicio(SeekCallback seek, bool seekEOF, const BrowseSource& sou
         return;
     }
     installTableNavigation();
+    if (aColSizes.empty() && !cAlias.empty()) aColSizes = ColSizes(fieldWidths());
     if (uValue1.isNil() && !cAlias.empty())
         inAlias([&] {
             if (hasOrderBag() && !ORDNAME().empty()) nLen = ORDKEYCOUNT();
             return 0;
         });
+}
+
+// Widths of the alias's fields: the letter "B" as many times as the longer of the field's
+// name and length, plus one.
+std::vector<int> tCAbreBrow::fieldWidths() {
+    return inAlias([this] {
+        std::vector<int> widths;
+        for (const FieldDesc& f : DBSTRUCT()) {
+            size_t len = std::max(text::length(f.name), size_t(f.type == 'M' ? 6 : f.len)) + 1;
+            widths.push_back(oFont.textWidth(std::string(len, 'B')));
+        }
+        return widths;
+    });
 }
 
 void tCAbreBrow::installTableNavigation() {

@@ -269,6 +269,7 @@ class tCAbreBrow : public TWBrowse {
 
   private:
     void installTableNavigation();
+    std::vector<int> fieldWidths();
     void resizeMerges(size_t n);
     void setFocusColumn(int col);
     long currentRowId();

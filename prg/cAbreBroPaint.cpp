@@ -134,6 +134,7 @@ int tCAbreBrow::paint() {
     }
     if (lDrawHeaders) drawHead();
     walkPage([this](int line) { drawLine(line); });
+    oVScroll->SetRange(1, std::max(1L, nLen));
     if (nLen > 0) drawSelect();
     if (isTable()) {
         lHitTop = bofOnFirstLine.value_or(atBof());

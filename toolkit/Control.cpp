@@ -1,6 +1,7 @@
 #include "Control.h"
 
 #include <QPushButton>
+#include <cmath>
 
 #include "Window.h"
 #include "internal/QtBridge.h"
@@ -48,6 +49,11 @@ void TControl::move(const Rect& r) {
 Rect TControl::pixelRect() const {
     QRect g = impl_->widget->geometry();
     return Rect{double(g.top()), double(g.left()), double(g.width()), double(g.height())};
+}
+
+Point TControl::toScreen(Point p) const {
+    QPoint g = impl_->widget->mapToGlobal(QPoint(int(std::lround(p.x)), int(std::lround(p.y))));
+    return Point{double(g.x()), double(g.y())};
 }
 
 void TControl::show() {
@@ -141,6 +147,17 @@ TButton::TButton(TWindowBase& parent, ButtonOptions o)
                      [this] {
                          if (action_) action_();
                      });
+}
+
+void TButton::setPicture(const Picture& picture) {
+    auto* b = static_cast<QPushButton*>(impl_->widget.data());
+    if (picture.empty()) {
+        b->setIcon(QIcon());
+        return;
+    }
+    b->setIcon(QIcon(QPixmap::fromImage(toQImage(picture))));
+    QSize room = b->size() - QSize(6, 6);
+    b->setIconSize(QSize(picture.width, picture.height).scaled(room.expandedTo(QSize(1, 1)), Qt::KeepAspectRatio));
 }
 
 void TButton::click() {

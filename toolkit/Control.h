@@ -10,6 +10,7 @@
 #include "Color.h"
 #include "Font.h"
 #include "Geometry.h"
+#include "Picture.h"
 
 class TWindowBase;
 struct ControlImpl;
@@ -31,6 +32,8 @@ class TControl {
     void move(const Rect& r);
     // Position and size in pixels, as shown.
     Rect pixelRect() const;
+    // A point given in pixels of the control (0,0 its top-left corner) on the screen.
+    Point toScreen(Point p) const;
 
     void show();
     void hide();
@@ -107,6 +110,8 @@ class TButton : public TControl {
     TButton(TWindowBase& parent, ButtonOptions options);
 
     void setAction(std::function<void()> action) { action_ = std::move(action); }
+    // A picture shown on the button, fitted inside it; an empty picture removes it.
+    void setPicture(const Picture& picture);
     void click();
     bool isDefault() const;
     void setDefault(bool on);

@@ -1,6 +1,10 @@
 #include "Dialog.h"
 
+#include <QTimer>
+#include <cmath>
+
 #include "App.h"
+#include "Control.h"
 #include "internal/QtBridge.h"
 #include "internal/Widgets.h"
 
@@ -51,6 +55,10 @@ int TDialog::activate(const ActivateOptions& o) {
     result_ = 0;
     if (o.onInit) o.onInit(*this);
     if (o.centered) center();
+    if (o.onShown)
+        QTimer::singleShot(0, w, [this, shown = o.onShown] {
+            if (active()) shown(*this);
+        });
     if (o.modal && o.wait) return w->exec();
     w->setModal(o.modal);
     w->show();
@@ -70,6 +78,12 @@ bool TDialog::active() const {
 }
 bool TDialog::modal() const {
     return widgetOf(*this)->isModal();
+}
+
+void TDialog::placeOver(const TControl& control, const Rect& r) {
+    Point at = control.toScreen(Point{r.left, r.top});
+    setSize(std::max(int(std::lround(r.width)), 1), std::max(int(std::lround(r.height)), 1));
+    moveTo(int(at.y), int(at.x));
 }
 
 void TDialog::setBackgroundPicture(const Picture& p) {

@@ -32,10 +32,15 @@ struct ActivateOptions {
     bool wait = true;
     // Runs after the controls exist and before the box shows; may resize and restyle.
     std::function<void(class TDialog&)> onInit;
+    // Runs once the box shows, from its own event loop (or, when not waiting, from the
+    // next event processing): the start-up work of boxes that show while something runs.
+    std::function<void(class TDialog&)> onShown;
 };
 
 // Pixels of width a box needs so that its title bar shows `title` whole.
 int titleBarWidth(const std::string& title);
+
+class TControl;
 
 class TDialog : public TWindowBase {
   public:
@@ -58,6 +63,10 @@ class TDialog : public TWindowBase {
     bool active() const;  // shown and not ended
     bool modal() const;
     bool popup() const { return popup_; }
+
+    // Places the box's client area over `r`, given in pixels of `control` (0,0 its top-left
+    // corner), and sizes it to r; show it with centered = false to keep it there.
+    void placeOver(const TControl& control, const Rect& r);
 
     // A picture drawn at 0,0 under the controls (labels over it stay transparent).
     void setBackgroundPicture(const Picture& p);

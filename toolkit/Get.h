@@ -11,7 +11,7 @@
 // lValid() answers false for it. A field
 // whose bWhen answers false does not take the focus. Keys arrive at keyDown(key, flags)
 // as virtual-key codes (Insert 45, Delete 46, arrows 37 to 40, Home 36, End 35,
-// Backspace 8); flags carry the held Shift and Control. Derived fields override the
+// Backspace 8, F1 to F12 112 to 123); flags carry the held Shift and Control. Derived fields override the
 // virtual steps and call the base class.
 #include <cstdint>
 #include <functional>

@@ -2,10 +2,12 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QComboBox>
 #include <QDialog>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMenu>
+#include <QPainter>
 #include <QPointer>
 #include <QTimer>
 #include <QWindow>
@@ -192,6 +194,18 @@ void WindowView::close() {
     if (impl_->w) impl_->w->close();
 }
 
+bool WindowView::pickItem(const std::string& text) {
+    for (auto* combo : childrenOf<QComboBox>(impl_->w)) {
+        int i = combo->findText(qs(text));
+        if (i < 0) continue;
+        combo->hidePopup();
+        combo->setCurrentIndex(i);
+        emit combo->activated(i);
+        return true;
+    }
+    return false;
+}
+
 std::vector<std::string> WindowView::menuItems() const {
     std::vector<std::string> out;
     if (auto* m = qobject_cast<QMenu*>(impl_->w.data()))
@@ -216,6 +230,29 @@ Picture WindowView::grab() const {
 }
 bool WindowView::grab(const std::string& pngPath) const {
     return impl_->w && impl_->w->grab().toImage().save(qs(pngPath), "PNG");
+}
+
+namespace {
+
+QImage composite(QWidget* w) {
+    QImage image = w->grab().toImage();
+    QPainter p(&image);
+    QPoint origin = w->mapToGlobal(QPoint(0, 0));
+    for (QWidget* other : QApplication::topLevelWidgets()) {
+        if (other == w || !other->isVisible()) continue;
+        QRect at(other->mapToGlobal(QPoint(0, 0)) - origin, other->size());
+        if (at.intersects(image.rect())) p.drawImage(at.topLeft(), other->grab().toImage());
+    }
+    return image;
+}
+
+}  // namespace
+
+Picture WindowView::grabWithPopups() const {
+    return impl_->w ? fromQImage(composite(impl_->w)) : Picture();
+}
+bool WindowView::grabWithPopups(const std::string& pngPath) const {
+    return impl_->w && composite(impl_->w).save(qs(pngPath), "PNG");
 }
 
 // ---- GuiHarness -------------------------------------------------------------------------

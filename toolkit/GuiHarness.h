@@ -66,12 +66,20 @@ class WindowView {
     // The window's close box.
     void close();
 
+    // Chooses the item with this text in a drop-down list of the window, as a click in
+    // its opened list does; false when no list has it.
+    bool pickItem(const std::string& text);
+
     // Items of a pop-up menu ("-" for separators) and choosing one.
     std::vector<std::string> menuItems() const;
     bool choose(const std::string& caption);
 
     Picture grab() const;
     bool grab(const std::string& pngPath) const;
+    // The window as the screen shows it: the other visible top-level windows that lie over
+    // it (pop-ups placed over a control, opened lists) drawn at their places.
+    Picture grabWithPopups() const;
+    bool grabWithPopups(const std::string& pngPath) const;
 
   private:
     std::shared_ptr<ViewImpl> impl_;

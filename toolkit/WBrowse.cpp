@@ -224,12 +224,25 @@ void TWBrowse::pageDown() {
     if (bChange) bChange(*this);
 }
 
+// The thumb is dragged in small steps, so the walk starts from the nearest of the current
+// row (the bar's position), the top and the bottom.
 void TWBrowse::vScrollTo(long pos) {
-    if (bGoTop) bGoTop();
-    long moved = pos > 1 ? Skip(pos - 1) : 0;
-    lHitTop = moved == 0;
-    lHitBottom = false;
-    vSetPos(moved + 1);
+    nLen = bLogicLen ? bLogicLen() : 0;
+    pos = std::clamp(pos, 1L, std::max(1L, nLen));
+    long here = vGetPos(), fromHere = std::labs(pos - here), fromBottom = nLen - pos;
+    long at = pos;
+    if (fromHere <= pos - 1 && fromHere <= fromBottom) {
+        at = here + Skip(pos - here);
+    } else if (pos - 1 <= fromBottom) {
+        if (bGoTop) bGoTop();
+        at = 1 + Skip(pos - 1);
+    } else {
+        if (bGoBottom) bGoBottom();
+        at = nLen + Skip(pos - nLen);
+    }
+    lHitTop = at <= 1;
+    lHitBottom = at >= nLen;
+    vSetPos(at);
     Refresh(false);
     if (bChange) bChange(*this);
 }

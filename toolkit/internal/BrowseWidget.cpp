@@ -99,6 +99,8 @@ void BrowseWidget::showEvent(QShowEvent* e) {
     QWidget::showEvent(e);
     layoutScrollBars();
     if (!owner_) return;
+    // A window shown without a focused control gives the focus to its grid.
+    if (!window()->focusWidget()) setFocus(Qt::OtherFocusReason);
     owner_->windowCreated();
     owner_->Refresh();
 }

@@ -99,6 +99,7 @@ inline int vkOf(int qtKey) {
         case Qt::Key_Control: return 17;
         default: break;
     }
+    if (qtKey >= Qt::Key_F1 && qtKey <= Qt::Key_F12) return 112 + (qtKey - Qt::Key_F1);
     // Letters, digits and the space keep their codes; other characters arrive as text only.
     bool plain = (qtKey >= Qt::Key_A && qtKey <= Qt::Key_Z) || (qtKey >= Qt::Key_0 && qtKey <= Qt::Key_9) ||
                  qtKey == Qt::Key_Space;

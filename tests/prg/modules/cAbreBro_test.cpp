@@ -372,3 +372,82 @@ TEST_F(Browse, ArraySearchByCallbackAndByRowNumber) {
 }
 
 }  // namespace
+
+namespace {
+
+// The browse in a shown dialog: typed digits position by row number, arrows move, Enter
+// opens the row, Escape still closes the dialog.
+TEST_F(Browse, KeysTypedInTheShownWindowReachTheSearchTheMovesAndTheDoubleClick) {
+    Value rows = rowsOf(30, 2);
+    tCAbreBrow* b = make({.source = rows, .aHeaders = {{"A", "B"}}, .aColSizes = ColSizes{80, 80},
+                          .bSeek = [](const Value& s, int) { return s; }});
+    long opened = 0;
+    b->bLDblClick = [&](const BrowseDblClick& d) { opened = d.oBrow ? static_cast<tCAbreBrow*>(d.oBrow)->nAt : -1; };
+    harness.onNextModal([&](WindowView& view) {
+        view.type("12");
+        view.key(Key::Down);
+        view.key(Key::Enter);
+        view.key(Key::Escape);
+    });
+    dialog->activate();
+    EXPECT_EQ(b->cSeek, "12");
+    EXPECT_EQ(b->nAt, 13);
+    EXPECT_EQ(opened, 13);
+    EXPECT_FALSE(dialog->active());
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(Browse, MouseClicksRunHeaderActionsMoveToTheClickedCellAndResizeColumns) {
+    Value rows = rowsOf(20, 3);
+    std::vector<int> actions;
+    tCAbreBrow* b = make({.source = rows, .aHeaders = {{"A", "B", "C"}}, .aColSizes = ColSizes{80, 80, 80},
+                          .aActions = {[&](TWBrowse&, int, int) { actions.push_back(1); }}});
+    b->lCellStyle = true;
+    int changes = 0;
+    b->bChange = [&](TWBrowse&) { ++changes; };
+    b->lButtonDown(5, 40, 0);  // header of column 1: its action
+    b->lButtonDown(5, 120, 0); // header of column 2: no action, a beep, nothing else
+    EXPECT_EQ(actions, std::vector<int>{1});
+    // Line 4, column 2: that row and cell become current.
+    b->lButtonDown(20 + 3 * 20 + 5, 100, 0);
+    EXPECT_EQ(b->nAt, 4);
+    EXPECT_EQ(b->nRowPos, 4);
+    EXPECT_EQ(b->nColAct, 2);
+    EXPECT_EQ(changes, 1);
+    // Within a pixel of column 1's right edge: a resize, dragged to x = 120.
+    b->lButtonDown(50, 80, 0);
+    EXPECT_EQ(b->nAt, 4);  // nothing else happened
+    b->mouseMove(50, 120, 0);
+    b->lButtonUp(50, 120, 0);
+    EXPECT_EQ(b->GetColSizes(), (std::vector<int>{121, 80, 80}));
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(Browse, TheScrollThumbTakesTheRowAtItsPositionFromTheNearestKnownRow) {
+    Value rows = rowsOf(1000, 1);
+    tCAbreBrow* b = make({.source = rows, .aColSizes = ColSizes{80}});
+    long skipped = 0;
+    auto skip = b->bSkip;
+    b->bSkip = [&](long n) {
+        skipped += std::labs(n);
+        return skip(n);
+    };
+    for (long pos : {400L, 405L, 990L, 3L}) {
+        skipped = 0;
+        b->vScrollTo(pos);
+        EXPECT_EQ(b->nAt, pos);
+        EXPECT_EQ(b->vGetPos(), pos);
+    }
+    b->vScrollTo(500);
+    skipped = 0;
+    b->vScrollTo(510);  // a small drag walks ten rows, plus the page's own walk
+    EXPECT_LE(skipped, 10 + 2 * b->nRowCount());
+}
+
+}  // namespace
