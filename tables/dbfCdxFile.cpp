@@ -145,4 +145,11 @@ bool TableFile::isFileAt(const std::string& path) const {
     return onDisk.st_dev == open.st_dev && onDisk.st_ino == open.st_ino;
 }
 
+std::string TableFile::identity() const {
+    struct stat st;
+    if (::fstat(fd_, &st) != 0) return "";
+    return std::to_string(st.st_dev) + ":" + std::to_string(st.st_ino) + ":" + std::to_string(st.st_size) + ":" +
+           std::to_string(st.st_mtim.tv_sec) + "." + std::to_string(st.st_mtim.tv_nsec);
+}
+
 }  // namespace dbfcdx

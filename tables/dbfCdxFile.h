@@ -43,6 +43,9 @@ class TableFile : public File {
     bool writable() const { return writable_; }
     // Whether `path` still names this open file (not deleted, not replaced by another).
     bool isFileAt(const std::string& path) const;
+    // Device, inode, size and modification time of the open file as one text; "" when
+    // they cannot be read. Any write to the file changes it.
+    std::string identity() const;
     // Takes the range without waiting; false when someone else holds a conflicting lock.
     bool lock(uint64_t start, uint64_t len, Lock kind);
     // As lock(), trying again for a short while: for locks others hold only while they

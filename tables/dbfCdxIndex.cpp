@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cstring>
 #include <filesystem>
+#include <list>
 
 #include "Error.h"
 #include "TableLayer.h"
@@ -168,6 +169,49 @@ bool reloadTags(DbfCdxArea& s) {
     return true;
 }
 
+namespace {
+
+// Key counts of recently closed index files, so that opening the same file again does not
+// count every leaf again: kept under the file's identity and its change counter, which any
+// change of the file moves on.
+struct KeptCounts {
+    std::string identity;
+    cdx::CountCache counts;
+};
+constexpr size_t kKeptCounts = 8;
+std::list<KeptCounts>& keptCounts() {
+    static std::list<KeptCounts> kept;
+    return kept;
+}
+
+std::string countsIdentity(const DiskIndex& x) {
+    std::string file = x.file->identity();
+    return file.empty() ? file : file + "#" + std::to_string(x.counter);
+}
+
+void keepCounts(const DiskIndex& x) {
+    if (x.counts.empty() || x.countsVersion != x.version || x.unsynced) return;
+    std::string id = countsIdentity(x);
+    if (id.empty()) return;
+    auto& kept = keptCounts();
+    kept.remove_if([&](const KeptCounts& k) { return k.identity == id; });
+    kept.push_front(KeptCounts{id, x.counts});
+    if (kept.size() > kKeptCounts) kept.pop_back();
+}
+
+void takeKeptCounts(DiskIndex& x) {
+    std::string id = countsIdentity(x);
+    if (id.empty()) return;
+    for (const KeptCounts& k : keptCounts())
+        if (k.identity == id) {
+            x.counts = k.counts;
+            x.countsVersion = x.version;
+            return;
+        }
+}
+
+}  // namespace
+
 bool openIndex(DbfCdxArea& s, const std::string& path) {
     closeIndex(s);
     int err = 0;
@@ -184,11 +228,13 @@ bool openIndex(DbfCdxArea& s, const std::string& path) {
         s.index.reset();
         return false;
     }
+    takeKeptCounts(*s.index);
     return true;
 }
 
 void closeIndex(DbfCdxArea& s) {
     syncIndex(s);
+    if (s.index) keepCounts(*s.index);
     s.index.reset();
     s.order = 0;
 }

@@ -346,3 +346,53 @@ TEST_F(DbfCdxOrders, KeyPositionsAndCountsMatchAWalk) {
     }
     DBCLOSEALL();
 }
+
+namespace {
+
+// Key counts are kept across closing and opening the same index file; any change of the file
+// since, by this copy or another one, counts again. Keys of 1..n with a few deleted.
+TEST_F(DbfCdxOrders, KeyCountsKeptAcrossOpensFollowEveryChangeOfTheFile) {
+    ASSERT_TRUE(DBCREATE("t", {{"n", 'N', 6, 0}}, "DBFCDX"));
+    ASSERT_TRUE(DBUSEAREA(true, "DBFCDX", "t", "T", false));
+    for (int i = 1; i <= 3000; ++i) {
+        DBAPPEND();
+        FIELDPUT(1, Value(i));
+    }
+    ASSERT_TRUE(ORDCONDSET(OrderCondition{"!deleted()", [] { return Value(!DELETED()); }}));
+    ASSERT_TRUE(ORDCREATE("t", "n", "n"));
+    long live = 3000;
+    auto reopenAndCount = [] {
+        DBCLOSEAREA();
+        EXPECT_TRUE(DBUSEAREA(true, "DBFCDX", "t", "T", true));
+        ORDSETFOCUS("n");
+        return ORDKEYCOUNT();
+    };
+    EXPECT_EQ(ORDKEYCOUNT(), live);
+    std::mt19937 rng(7);
+    for (int step = 0; step < 12; ++step) {
+        EXPECT_EQ(reopenAndCount(), live) << step;
+        // A change by another copy with the index open in this one, or by this copy.
+        bool other = step % 2 == 0;
+        if (other) {
+            ASSERT_TRUE(DBUSEAREA(true, "DBFCDX", "t", "OTRO", true));
+        }
+        long rec = long(rng() % 3000) + 1;
+        DBGOTO(rec);
+        ASSERT_TRUE(RLOCK());
+        if (DELETED()) {
+            DBRECALL();
+            ++live;
+        } else {
+            DBDELETE();
+            --live;
+        }
+        DBUNLOCK();
+        if (other) {
+            DBCLOSEAREA();
+            DBSELECTAREA("T");
+        }
+        EXPECT_EQ(reopenAndCount(), live) << step;
+    }
+}
+
+}  // namespace
