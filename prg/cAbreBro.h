@@ -119,9 +119,14 @@ struct CAbreBrowReDefine {
     bool lSeekEOF = false;                                // 24
 };
 
-// A display object that shows the search text or the record counter.
+// A display object that shows the search text or the record counter: a label (its text
+// cleared, then set), an entry field (its value set and written to its variable), or any callback (a
+// status bar's default message, for one).
+class TSay;
 struct BrowseDisplay {
     std::function<void(const std::string&)> show;
+    static BrowseDisplay label(TSay& say);
+    static BrowseDisplay field(TGet& get);
 };
 
 // lEditCol: positions after the value.

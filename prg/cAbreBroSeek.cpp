@@ -4,7 +4,9 @@
 #include <algorithm>
 #include <cstdlib>
 
+#include "Control.h"
 #include "Expr.h"
+#include "Get.h"
 #include "Keyboard.h"
 #include "Rdd.h"
 #include "TableLayer.h"
@@ -62,6 +64,20 @@ Value currentKeyValue() {
 }
 
 }  // namespace
+
+BrowseDisplay BrowseDisplay::label(TSay& say) {
+    return {[&say](const std::string& text) {
+        say.setCaption("");
+        say.setCaption(text);
+    }};
+}
+
+BrowseDisplay BrowseDisplay::field(TGet& get) {
+    return {[&get](const std::string& text) {
+        get.setValue(Value(text));
+        get.assign();
+    }};
+}
 
 const std::string& tCAbreBrow::setSeeked(const std::string& text) {
     cSeek_ = text;

@@ -9,6 +9,7 @@
 #include <sstream>
 
 #include "Dialog.h"
+#include "Get.h"
 #include "GuiHarness.h"
 #include "Keyboard.h"
 #include "System.h"
@@ -448,6 +449,25 @@ TEST_F(Browse, TheScrollThumbTakesTheRowAtItsPositionFromTheNearestKnownRow) {
     skipped = 0;
     b->vScrollTo(510);  // a small drag walks ten rows, plus the page's own walk
     EXPECT_LE(skipped, 10 + 2 * b->nRowCount());
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(Browse, TheSearchTextAndTheCounterShowInALabelAndInAnEntryField) {
+    Value rows = rowsOf(30, 1);
+    tCAbreBrow* b = make({.source = rows, .aColSizes = ColSizes{80}, .bSeek = [](const Value& s, int) { return s; }});
+    auto* say = dialog->add<TSay>(SayOptions{Rect{0, 0, 100, 16}, "x"});
+    Value typed("");
+    auto* get = dialog->add<TGet>(GetOptions{Rect{20, 0, 100, 16}, GetBinding::to(typed), ""});
+    b->oMsgRecNo = BrowseDisplay::label(*say);
+    b->oSeek = BrowseDisplay::field(*get);
+    b->seek("2");
+    b->seek("5");
+    EXPECT_EQ(say->text(), "25/30");
+    EXPECT_EQ(text::rtrim(get->text()), "25");
+    EXPECT_EQ(typed.text(), "25");
 }
 
 }  // namespace
