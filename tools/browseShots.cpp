@@ -5,7 +5,8 @@
 //   conteo.png   the vote-count layout: party logos over captions, the first two header
 //                cells merged, footers "Total" and "Representantes" merged over two columns,
 //                one cell bright green.
-// Runs offscreen when there is no display.
+// Runs offscreen when there is no display. SECONDS_SHOWN keeps each window up that long
+// (for grabbing the screen from outside, with the desktop's frame).
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -25,11 +26,13 @@
 
 namespace {
 
+double gWait = 0.2;  // seconds each window stays up before it is grabbed
+
 bool grab(TDialog& dialog, const std::string& path) {
     bool ok = false;
     GuiHarness harness;
     harness.onNextModal([&](WindowView& view) {
-        waitWithEvents(0.2);
+        waitWithEvents(gWait);
         ok = view.grab(path);
         view.close();
     });
@@ -115,11 +118,12 @@ bool conteoShot(const std::string& out) {
 
 int main(int argc, char** argv) {
     if (argc < 2) {
-        std::fprintf(stderr, "usage: urnalia_browse_shots FOLDER\n");
+        std::fprintf(stderr, "usage: urnalia_browse_shots FOLDER [SECONDS_SHOWN]\n");
         return 2;
     }
     if (!std::getenv("DISPLAY")) setenv("QT_QPA_PLATFORM", "offscreen", 0);
     std::string out = argv[1];
+    if (argc > 2) gWait = std::atof(argv[2]);
     std::filesystem::create_directories(out);
     appEnsure();
     arrayRddRegister();
