@@ -202,6 +202,12 @@ TEST_F(Browse, MovesAndPagesThroughAnArrayAndKeepsThePageStable) {
     EXPECT_EQ(b->nAt, 40);
     b->pageUp();
     EXPECT_EQ(b->nAt, 40 - rowsShown);
+    // Paging up from line 6 of the first page: the first row, on line 1.
+    b->goTop();
+    for (int i = 0; i < 5; ++i) b->goDown();
+    b->pageUp();
+    EXPECT_EQ(b->nAt, 1);
+    EXPECT_EQ(b->nRowPos, 1);
     b->goTop();
     b->goUp();
     EXPECT_TRUE(b->lHitTop);
