@@ -272,14 +272,6 @@ class tCAbreBrow : public TWBrowse {
     bool atBof();
     bool atEof();
 
-  private:
-    void installTableNavigation();
-    std::vector<int> fieldWidths();
-    void resizeMerges(size_t n);
-    void setFocusColumn(int col);
-    long currentRowId();
-    long orderPosition();
-    bool isTable() const { return !lMatriz && cAlias != "ARRAY" && !cAlias.empty(); }
     // Runs `f` with the browsed alias selected, and selects the caller's area again.
     template <class F>
     auto inAlias(F&& f) {
@@ -293,6 +285,15 @@ class tCAbreBrow : public TWBrowse {
         AliasScope& operator=(const AliasScope&) = delete;
         int previous;
     };
+
+  private:
+    void installTableNavigation();
+    std::vector<int> fieldWidths();
+    void resizeMerges(size_t n);
+    void setFocusColumn(int col);
+    long currentRowId();
+    long orderPosition();
+    bool isTable() const { return !lMatriz && cAlias != "ARRAY" && !cAlias.empty(); }
 
     std::string cSeek_;
     std::vector<int> aUnidas_;

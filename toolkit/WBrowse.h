@@ -88,6 +88,8 @@ struct TWBrowseOptions {
     std::vector<BrowseRow> aHeaders;  // one row of captions, or several rows
     ColSizes aColSizes;
     std::function<void(TWBrowse&)> bChange;
+    // Sees each navigation key first (virtual-key code, flags); true keeps it from the grid.
+    std::function<bool(int key, int flags)> bKeyDown;
     std::function<void(const BrowseDblClick&)> bLDblClick;
     std::function<void(int row, int col, int flags)> bRClicked;
     std::optional<TFont> oFont;
@@ -127,6 +129,8 @@ class TWBrowse : public TControl {
     std::function<void()> bGoTop, bGoBottom;
     std::function<long(long n)> bSkip;  // answers the rows actually skipped
     std::function<void(TWBrowse&)> bChange;
+    // Sees each navigation key first (virtual-key code, flags); true keeps it from the grid.
+    std::function<bool(int key, int flags)> bKeyDown;
     std::function<void(const BrowseDblClick&)> bLDblClick;
     std::function<void(int row, int col, int flags)> bLClicked, bRClicked;
     bool lHitTop = false, lHitBottom = false;

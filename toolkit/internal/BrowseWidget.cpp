@@ -110,6 +110,7 @@ void BrowseWidget::keyPressEvent(QKeyEvent* e) {
     int flags = flagsOf(e->modifiers());
     int vk = vkOf(e->key());
     if (vk == vkTab || (vk == 0 && e->text().isEmpty())) return QWidget::keyPressEvent(e);
+    if (owner_->bKeyDown && owner_->bKeyDown(vk, flags)) return;
     if (owner_->keyDown(vk, flags)) return;
     // Characters: Enter, Escape, Backspace (127 with Control) and printable text.
     int code = 0;
