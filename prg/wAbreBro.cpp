@@ -12,6 +12,7 @@
 #include "Text.h"
 #include "menuRadi.h"
 #include "rBloquea.h"
+#include "tGetFer.h"
 
 namespace {
 
@@ -318,6 +319,59 @@ int WBrowseCore::setIndex(std::optional<int> which) {
     oBrw->vSetPos(oBrw->inAlias([] { return ORDNAME().empty() ? RECNO() : ORDKEYNO(); }));
     oBrw->Refresh();
     return oBrw->nIndex;
+}
+
+// A range filter on the bar: a label and a field per scope end; one field sets both ends.
+void WBrowseCore::barraScope(const std::string& label1, const std::string& label2, const std::string& picture) {
+    if (!oBar || !oBrw) return;
+    TWindowBase& w = frame();
+    oBar->setFont(oBrw->oFont);
+    int left = oBar->nextLeft() + TBar::kGroupGap;
+    auto addPair = [&](const std::string& caption) {
+        std::string text = caption.empty() ? "&Filtro" : caption;
+        int labelWidth = oBrw->oFont.textWidth(text) + 6;
+        w.add<TSay>(SayOptions{Rect{7, double(left), double(labelWidth), 16}, text});
+        left += labelWidth;
+        auto value = std::make_shared<Value>(std::string(100, ' '));
+        GetOptions o{Rect{5, double(left), 100, 17},
+                     GetBinding{[value] { return *value; }, [value](const Value& v) { *value = v; }}, picture};
+        left += 100 + 6;
+        aScopeGets.push_back(w.add<tGetFer>(std::move(o)));
+    };
+    aScopeGets.clear();
+    addPair(label1);
+    bool two = !label2.empty();
+    if (two) addPair(label2);
+    auto scopeFrom = [this](TGet& g, std::optional<int> which) {
+        Value v(text::rtrim(g.text()));
+        oBrw->inAlias([&] {
+            if (!which || *which == 0) ORDSCOPE(0, v);
+            if (!which || *which == 1) ORDSCOPE(1, v);
+            return 0;
+        });
+        oBrw->upStable();
+    };
+    if (two) {
+        aScopeGets[0]->bChanged = [scopeFrom](TGet& g) { scopeFrom(g, 0); };
+        aScopeGets[1]->bChanged = [scopeFrom](TGet& g) { scopeFrom(g, 1); };
+        aScopeGets[0]->setTabNext(*aScopeGets[1]);
+        aScopeGets[1]->setTabNext(*oBrw);
+        oBrw->setTabNext(*aScopeGets[0]);
+    } else {
+        aScopeGets[0]->bChanged = [scopeFrom](TGet& g) { scopeFrom(g, std::nullopt); };
+        aScopeGets[0]->setTabNext(*oBrw);
+        oBrw->setTabNext(*aScopeGets[0]);
+    }
+    tabAction = [this](int n) {
+        oBrw->inAlias([] {
+            ORDSCOPE(0, Value());
+            ORDSCOPE(1, Value());
+            return 0;
+        });
+        for (tGetFer* g : aScopeGets) g->setValue(Value(std::string(100, ' ')));
+        setIndex(n);
+        oBrw->SetFocus();
+    };
 }
 
 void WBrowseCore::refresODBC() {

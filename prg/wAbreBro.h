@@ -150,6 +150,12 @@ class WBrowseCore : public BtnMenuHost {
 
     // The window's right-click callback (showMenu once buttons registered).
     std::function<void(int row, int col)> bRClickedWindow;
+    // What a pick on the index tab row does: setIndex, or, with a scope filter on the bar,
+    // clear the filter first.
+    std::function<void(int option)> tabAction = [this](int n) { setIndex(n); };
+    // The filter fields of barraScope, when there are any.
+    std::vector<class tGetFer*> aScopeGets;
+
     // The caller's resize callback, called after reSize with the frame's size type and size.
     std::function<void(int sizeType, int width, int height)> bResizedBy;
 

@@ -74,6 +74,10 @@ bool TControl::enabled() const {
 void TControl::setFocus() {
     impl_->widget->setFocus(Qt::OtherFocusReason);
 }
+void TControl::setTabNext(TControl& next) {
+    QWidget::setTabOrder(impl_->widget, next.impl_->widget);
+}
+
 bool TControl::hasFocus() const {
     QWidget* w = impl_->widget;
     // A hidden window remembers the control that gets the focus when it shows.

@@ -44,6 +44,8 @@ class TControl {
     bool enabled() const;
     void setFocus();
     bool hasFocus() const;
+    // Tab from this control goes to `next` (and Shift+Tab from `next` comes back here).
+    void setTabNext(TControl& next);
     // The mouse pointer's shape while over the control.
     void setCursor(MouseCursor cursor);
     MouseCursor cursor() const;

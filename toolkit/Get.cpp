@@ -267,6 +267,7 @@ bool TGet::keyDown(int key, int flags) {
     if (bKeyDown && bKeyDown(*this, key, flags)) return true;
     bool shift = (flags & keyflags::shift) || ::keyDown(Key::Shift);
     bool control = (flags & keyflags::control) || ::keyDown(Key::Control);
+    std::string before = text();
     switch (key) {
         case vkInsert:
             if (shift)
@@ -285,12 +286,15 @@ bool TGet::keyDown(int key, int flags) {
         default: return false;
     }
     repaint();
+    if (bChanged && text() != before) bChanged(*this);
     return true;
 }
 
 bool TGet::keyChar(char32_t c) {
+    std::string before = text();
     bool ok = buffer_->type(c);
     repaint();
+    if (bChanged && text() != before) bChanged(*this);
     return ok;
 }
 

@@ -83,6 +83,8 @@ class TGet : public TControl {
 
     std::function<bool(TGet&)> bValid;
     std::function<bool()> bWhen;
+    // Told after each key that changed the text.
+    std::function<void(TGet&)> bChanged;
     // Sees each key first; answering true keeps it from the field.
     std::function<bool(TGet&, int key, int flags)> bKeyDown;
 

@@ -8,6 +8,7 @@
 #include "Menu.h"
 #include "TableLayer.h"
 #include "Text.h"
+#include "tGetFer.h"
 #include "testSupport.h"
 
 namespace {
@@ -179,6 +180,40 @@ TYPED_TEST(BrowseWindowIndex, ARefusedCloseKeepsTheAliasAndAFailedReopenKeepsThe
     EXPECT_FALSE(t.errors.empty());
     EXPECT_TRUE(evalInAlias("CAT", [] { return Value(USED()); }).logical());
     EXPECT_EQ(evalInAlias("CAT", [] { return Value(RDDNAME()); }).text(), TypeParam::name);
+}
+
+}  // namespace
+
+namespace {
+
+TYPED_TEST(BrowseWindowIndex, TheScopeFilterOnTheBarSetsAndClearsTheScopes) {
+    auto& t = *this;
+    uWTbrowse& w = t.make({.source = BrowseSource([] { return BrowseRow{FIELDGET(1), FIELDGET(2)}; }),
+                           .aIndexNum = list({Value("descrip"), Value("clave")}),
+                           .aIndexTxt = list({Value("Descripción"), Value("Clave")}), .cAlias = "CAT"});
+    auto count = [] { return evalInAlias("CAT", [] { return Value(ORDKEYCOUNT()); }).num(); };
+    w.barraScope();
+    ASSERT_EQ(w.aScopeGets.size(), 1u);
+    w.aScopeGets[0]->setCaretPos(0);
+    w.aScopeGets[0]->keyChar(U'R');
+    EXPECT_EQ(count(), 1);  // top and bottom both "R": only "Rojo"
+    EXPECT_EQ(t.current(), "Rojo");
+    w.tabAction(2);
+    EXPECT_EQ(count(), 4);
+    EXPECT_EQ(w.oBrw->nIndex, 2);
+    EXPECT_EQ(w.aScopeGets[0]->text(), std::string(100, ' '));
+
+    w.barraScope("&Desde", "&Hasta");
+    ASSERT_EQ(w.aScopeGets.size(), 2u);
+    w.aScopeGets[0]->setCaretPos(0);
+    w.aScopeGets[0]->keyChar(U'0');
+    w.aScopeGets[0]->keyChar(U'0');
+    w.aScopeGets[0]->keyChar(U'0');
+    w.aScopeGets[0]->keyChar(U'2');
+    EXPECT_EQ(count(), 3);  // from 0002 on
+    w.aScopeGets[1]->setCaretPos(0);
+    for (char32_t c : std::u32string(U"0003")) w.aScopeGets[1]->keyChar(c);
+    EXPECT_EQ(count(), 2);  // 0002 to 0003
 }
 
 }  // namespace
