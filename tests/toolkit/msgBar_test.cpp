@@ -68,6 +68,19 @@ TEST_F(StatusBars, DockAtTheBottomOfWindowsAndDialogsAndTheClientStaysBetweenThe
     w.end();
 }
 
+TEST_F(StatusBars, TheClientOfAWindowPlacedInDialogUnitsFillsItInPixels) {
+    TWindow w(WindowOptions{.title = "du", .width = 300, .height = 200, .units = Units::DialogUnits});
+    w.activate();
+    SysRefresh();
+    TSay* client = w.add<TSay>(SayOptions{.text = "browse"});
+    w.setClient(client);
+    TMsgBar* msg = w.add<TMsgBar>();
+    const double h = msg->barHeight();
+    EXPECT_EQ(client->pixelRect(), (Rect{0, 0, 300, 200 - h}));
+    EXPECT_EQ(client->rect(), (Rect{0, 0, 150, (200 - h) / 2}));
+    w.end();
+}
+
 TEST_F(StatusBars, MenuItemsAndButtonsShowTheirMessagesAndTheDefaultComesBack) {
     TWindow w(WindowOptions{.title = "menus", .width = 400, .height = 200});
     TMsgBar* msg = w.add<TMsgBar>(MsgBarOptions{.msgDef = "buscar: "});
@@ -128,14 +141,17 @@ TEST_F(StatusBars, PopUpMenusShowTheirMessagesInTheWindowTheyOpenOver) {
 TEST_F(StatusBars, ItemsSitAtTheRightEdgeWithTheirColours) {
     TWindow w(WindowOptions{.title = "items", .width = 400, .height = 160});
     TSay* client = w.add<TSay>(SayOptions{.text = "browse", .backColor = colors::white});
-    w.setClient(client);
     TMsgBar* msg = w.add<TMsgBar>(MsgBarOptions{.msgDef = "Buscar: GARC"});
     TMsgItem* count = msg->AddItem({.width = 65, .text = "12/4000", .textColor = kWhite, .backColor = kGrey});
     TMsgItem* other = msg->AddItem({.width = 30, .text = "x"});
     TTabs* tabs = w.add<TTabs>(TabsOptions{.prompts = {"Paterno", "Clave"}});
-    tabs->movePixels(Rect{msg->pixelRect().top - tabs->tabsHeight(), 0, 400, double(tabs->tabsHeight())});
     w.activate();
     SysRefresh();
+    // The client shortened by the tabs, and the tabs right above the status bar.
+    const double tabsTop = msg->pixelRect().top - tabs->tabsHeight();
+    client->move(Rect{0, 0, 400, tabsTop});
+    tabs->movePixels(Rect{tabsTop, 0, 400, double(tabs->tabsHeight())});
+    EXPECT_EQ(tabs->pixelRect().bottom(), msg->pixelRect().top);
     EXPECT_EQ(other->rect().right(), 400 - TMsgBar::kItemGap);
     EXPECT_EQ(count->rect().right(), other->rect().left - TMsgBar::kItemGap);
     EXPECT_EQ(count->rect().width, 65);
