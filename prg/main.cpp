@@ -5,6 +5,7 @@
 #include "App.h"
 #include "Bitmap.h"
 #include "ErrorDialog.h"
+#include "Mdi.h"
 #include "Menu.h"
 #include "MsgBox.h"
 #include "System.h"
@@ -20,9 +21,10 @@ namespace {
 // Dark violet: red 33, green 0, blue 127.
 constexpr Color kSplashLineColor = 8323105;
 
-// What the running program holds; the window owns its menu and logo.
+// What the running program holds; the window owns its menu and logo. The window is the
+// frame of the child windows the program opens; the logo stays under them.
 struct Running {
-    std::unique_ptr<TWindow> window;
+    std::unique_ptr<TMdiFrame> window;
     TBitmap* logo = nullptr;
     std::unique_ptr<TTrayIcon> tray;
     int nonClientTop = 0;  // caption bar, menu bar and frame above the client area
@@ -118,7 +120,7 @@ void startUp() {
     r.nonClientTop = captionHeight() + menuBarHeight() + 8;
     TIcon icon = TIcon::fromResource("a_pri");
 
-    r.window = std::make_unique<TWindow>(WindowOptions{.title = " Urnalia"});
+    r.window = std::make_unique<TMdiFrame>(WindowOptions{.title = " Urnalia"});
     r.window->setMenu(OMENU());
     r.window->setIcon(icon);
     r.logo = r.window->add<TBitmap>(BitmapOptions{.rect = {1, 1, 0, 0}, .resource = "BMP_TARVELON"});
@@ -161,6 +163,9 @@ int MAIN() {
 }
 
 TWindow* mainWindow() {
+    return running().window.get();
+}
+TMdiFrame* mainFrame() {
     return running().window.get();
 }
 TBitmap* mainLogo() {

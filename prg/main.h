@@ -10,6 +10,7 @@
 class TBitmap;
 class TMenu;
 class TTrayIcon;
+class TMdiFrame;
 class TWindow;
 class acercaDeClass;
 
@@ -31,6 +32,8 @@ void shutDown();
 
 // The parts of the running program; nullptr before startUp and after shutDown.
 TWindow* mainWindow();
+// The main window as the frame of child windows (TMdiChild); the same window.
+TMdiFrame* mainFrame();
 TBitmap* mainLogo();
 TTrayIcon* mainTray();
 

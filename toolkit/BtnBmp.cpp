@@ -259,6 +259,8 @@ void TBtnBmp::setPressed(bool on) {
 void TBtnBmp::setHovered(bool on) {
     if (hovered_ == on) return;
     hovered_ = on;
+    // The status message shows while the mouse is over the button.
+    if (!options_.message.empty()) oWnd().showStatus(on ? options_.message : "");
     repaint();
 }
 

@@ -98,7 +98,8 @@ class TBtnBmp : public TControl {
     // Gives the focus to the next control of the window that takes it; false when none.
     bool focusNextControl();
 
-    // The look being drawn: the mouse held down over the button, the mouse over it.
+    // The look being drawn: the mouse held down over the button, the mouse over it. A
+    // button with a status message shows it in its window's status bar while hovered.
     bool pressed() const { return pressed_; }
     bool hovered() const { return hovered_; }
     void setPressed(bool on);

@@ -5,6 +5,9 @@
 
 #include "App.h"
 #include "Control.h"
+#include "Error.h"
+#include "Get.h"
+#include "Resources.h"
 #include "internal/QtBridge.h"
 #include "internal/Widgets.h"
 
@@ -32,19 +35,92 @@ DialogWidget* widgetOf(const TDialog& d) {
 
 }  // namespace
 
-TDialog::TDialog(DialogOptions o) : TWindowBase(o.units, makeDialog(o)), popup_(o.popup) {
+struct TDialog::Prepared {
+    DialogOptions options;
+    std::unique_ptr<DialogTemplate> dialogTemplate;
+};
+
+// The options with the template's size and title, and the template when it loaded.
+TDialog::Prepared TDialog::prepare(DialogOptions o) {
+    std::unique_ptr<DialogTemplate> t;
+    if (!o.templateName.empty()) {
+        t = std::make_unique<DialogTemplate>();
+        if (::dialogTemplate(o.templateName, *t)) {
+            o.width = toPixels(t->width, Units::DialogUnits);
+            o.height = toPixels(t->height, Units::DialogUnits);
+            if (o.title.empty()) o.title = t->title;
+            o.units = Units::DialogUnits;
+        } else {
+            t.reset();
+        }
+    }
+    return {std::move(o), std::move(t)};
+}
+
+TDialog::TDialog(DialogOptions o) : TDialog(prepare(std::move(o))) {}
+
+TDialog::TDialog(Prepared p)
+    : TWindowBase(p.options.units, makeDialog(p.options)),
+      popup_(p.options.popup),
+      template_(std::move(p.dialogTemplate)),
+      templateName_(p.options.templateName) {
     DialogWidget* w = widgetOf(*this);
     w->requestEnd = [this](int result) { end(result); };
     w->keyHook = [this](int key) { return bKeyDown && bKeyDown(*this, keyFromQt(key)); };
+    w->resized = [this] { layoutDocked(); };
     w->clicks.left = [this](int row, int col) {
         if (bLClicked) bLClicked(*this, row, col);
     };
+    if (template_) buildFromTemplate();
+}
+
+void TDialog::buildFromTemplate() {
+    for (const DlgItem& item : template_->items) {
+        switch (item.kind) {
+            case DlgKind::Label:
+                add<TSay>(SayOptions{.rect = item.rect, .text = item.text, .align = item.align, .id = item.id});
+                break;
+            case DlgKind::Button:
+                add<TButton>(ButtonOptions{.rect = item.rect,
+                                           .caption = item.text,
+                                           .action = [this, id = item.id] { end(id); },
+                                           .isDefault = item.isDefault,
+                                           .id = item.id});
+                break;
+            case DlgKind::Get: {
+                Value& v = values_.emplace_back(item.id, Value(item.text)).second;
+                try {
+                    add<TGet>(GetOptions{.rect = item.rect, .binding = GetBinding::to(v), .picture = item.picture, .id = item.id});
+                } catch (const std::invalid_argument& e) {
+                    ErrorRecord r = makeError(EG_ARG, 0, "TOOLKIT", "");
+                    r.description = std::string("Bad dialog template: field ") + std::to_string(item.id) + ": " + e.what();
+                    r.fileName = templateName_;
+                    r.canDefault = true;
+                    raiseError(r);
+                }
+                break;
+            }
+            default:
+                break;  // places that code fills
+        }
+    }
+}
+
+const DlgItem* TDialog::templateItem(int id) const {
+    return template_ ? template_->item(id) : nullptr;
+}
+
+Value* TDialog::templateValue(int id) {
+    for (auto& [fieldId, v] : values_)
+        if (fieldId == id) return &v;
+    return nullptr;
 }
 
 TDialog::~TDialog() {
     // A dialog still waiting in its own loop must leave it before the window goes away.
     if (DialogWidget* w = widgetOf(*this)) {
         w->requestEnd = nullptr;
+        w->resized = nullptr;
         if (w->isVisible()) w->done(0);
     }
     destroyControls();

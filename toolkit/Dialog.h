@@ -1,5 +1,13 @@
 #pragma once
-// TDialog: a dialog box, modal or not, built in code.
+// TDialog: a dialog box, modal or not, built in code or from a dialog template.
+//
+// From a template (DialogOptions::templateName, see dlgTemplate.h and Resources.h): the box
+// takes the template's size and, unless the options give one, its title; its labels,
+// buttons and entry fields are created with their ids (a button ends the box with its id
+// as result until code gives it another action; an entry field holds the template's text,
+// reached through templateValue). Browses, tab rows, bitmap buttons and custom controls
+// are places that code fills by id (templateItem gives the place). A missing or malformed
+// template raises an error record naming it and leaves an empty box of the options' size.
 //
 // Lifetime: the object owns its window and controls; activate() shows it, end() hides it
 // (through the closing check) and the object can be shown again or destroyed. The
@@ -9,10 +17,15 @@
 #include <optional>
 #include <string>
 
+#include <deque>
+#include <memory>
+
 #include "Color.h"
 #include "Keyboard.h"
 #include "Picture.h"
+#include "Value.h"
 #include "Window.h"
+#include "dlgTemplate.h"
 
 struct DialogOptions {
     std::string title;
@@ -22,6 +35,7 @@ struct DialogOptions {
     bool popup = false;                // borderless pop-up without a caption
     bool helpIcon = false;
     TWindowBase* parent = nullptr;  // a dialog shown over another window
+    std::string templateName;       // build the box from this dialog template
 };
 
 struct ActivateOptions {
@@ -74,7 +88,22 @@ class TDialog : public TWindowBase {
     void setHelpIcon(bool on);
     bool helpIcon() const;
 
+    // The template the box was built from; nullptr when built in code or when it failed.
+    const DialogTemplate* dialogTemplate() const { return template_.get(); }
+    // The template's control with this id (its place in dialog units); nullptr when none.
+    const DlgItem* templateItem(int id) const;
+    // The value edited by the template's entry field with this id; nullptr when none.
+    Value* templateValue(int id);
+
   private:
+    struct Prepared;
+    static Prepared prepare(DialogOptions o);
+    explicit TDialog(Prepared p);
+    void buildFromTemplate();
+
     int result_ = 0;
     bool popup_ = false;
+    std::unique_ptr<DialogTemplate> template_;
+    std::string templateName_;
+    std::deque<std::pair<int, Value>> values_;  // of the template's entry fields, by id
 };

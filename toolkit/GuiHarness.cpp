@@ -6,6 +6,7 @@
 #include <QDialog>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QMdiSubWindow>
 #include <QMenu>
 #include <QPainter>
 #include <QPointer>
@@ -314,6 +315,24 @@ std::vector<WindowView> GuiHarness::windows() {
 
 std::optional<WindowView> GuiHarness::window(const std::string& title) {
     for (auto& v : windows())
+        if (v.title() == title) return v;
+    return std::nullopt;
+}
+
+std::vector<WindowView> GuiHarness::childWindows() {
+    std::vector<WindowView> out;
+    for (auto& top : windows())
+        for (QMdiSubWindow* sub : childrenOf<QMdiSubWindow>(top.impl_->w))
+            if (sub->isVisible()) {
+                auto impl = std::make_shared<ViewImpl>();
+                impl->w = sub;
+                out.emplace_back(impl);
+            }
+    return out;
+}
+
+std::optional<WindowView> GuiHarness::childWindow(const std::string& title) {
+    for (auto& v : childWindows())
         if (v.title() == title) return v;
     return std::nullopt;
 }

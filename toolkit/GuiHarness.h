@@ -82,6 +82,7 @@ class WindowView {
     bool grabWithPopups(const std::string& pngPath) const;
 
   private:
+    friend class GuiHarness;
     std::shared_ptr<ViewImpl> impl_;
 };
 
@@ -100,6 +101,10 @@ class GuiHarness {
     // Visible top-level windows, and the first with this title.
     static std::vector<WindowView> windows();
     static std::optional<WindowView> window(const std::string& title);
+    // Child windows shown inside the frames of visible windows (TMdiChild), and the first
+    // with this title.
+    static std::vector<WindowView> childWindows();
+    static std::optional<WindowView> childWindow(const std::string& title);
 
     struct Watcher;
 

@@ -39,6 +39,9 @@ TMenuItem::TMenuItem(MenuItemImpl* impl, std::unique_ptr<TMenu> submenu,
                      std::function<void()> action)
     : impl_(impl), submenu_(std::move(submenu)), action_(std::move(action)) {
     QObject::connect(impl_->action.data(), &QAction::triggered, [this] { runAction(); });
+    QObject::connect(impl_->action.data(), &QAction::hovered, [this] {
+        if (TWindowBase* w = menu_ ? menu_->statusWindow() : nullptr) w->showStatus(message_);
+    });
 }
 TMenuItem::~TMenuItem() = default;
 
@@ -70,13 +73,35 @@ void TMenuItem::setImage(const Picture& p) {
 bool TMenuItem::isSeparator() const {
     return impl_->action->isSeparator();
 }
+void TMenuItem::hover() {
+    impl_->action->hover();
+}
 void TMenuItem::trigger() {
     if (impl_->action->isEnabled()) impl_->action->trigger();
 }
 
 // ---- menus ------------------------------------------------------------------------------
 
-TMenu::TMenu(std::unique_ptr<MenuImpl> impl) : impl_(std::move(impl)) {}
+TMenu::TMenu(std::unique_ptr<MenuImpl> impl) : impl_(std::move(impl)) {
+    // A closing menu leaves the status bar to its default message.
+    if (impl_->menu)
+        QObject::connect(impl_->menu.data(), &QMenu::aboutToHide, [this] {
+            if (TWindowBase* w = statusWindow()) w->showStatus("");
+        });
+}
+
+TMenuItem* TMenu::keep(std::unique_ptr<TMenuItem> item) {
+    item->menu_ = this;
+    if (item->submenu_) item->submenu_->parentMenu_ = this;
+    items_.push_back(std::move(item));
+    return items_.back().get();
+}
+
+TWindowBase* TMenu::statusWindow() const {
+    for (const TMenu* m = this; m; m = m->parentMenu_)
+        if (m->owner_) return m->owner_;
+    return nullptr;
+}
 
 TMenu::~TMenu() {
     items_.clear();
@@ -122,8 +147,8 @@ TMenuItem* TMenu::add(const std::string& caption, MenuItemOptions o) {
     if (o.checkable || o.checked) item->setChecked(o.checked);
     item->setEnabled(o.enabled);
     if (!o.image.empty()) item->setImage(o.image);
-    items_.push_back(std::move(item));
-    return items_.back().get();
+    item->message_ = std::move(o.message);
+    return keep(std::move(item));
 }
 
 TMenuItem* TMenu::add(const std::string& caption, std::function<void()> action) {
@@ -132,22 +157,24 @@ TMenuItem* TMenu::add(const std::string& caption, std::function<void()> action) 
     return add(caption, std::move(o));
 }
 
-TMenuItem* TMenu::addMenu(const std::string& caption, const std::function<void(TMenu&)>& build) {
+TMenuItem* TMenu::addMenu(const std::string& caption, const std::function<void(TMenu&)>& build,
+                          const std::string& message) {
     auto subImpl = std::make_unique<MenuImpl>();
     subImpl->menu = new QMenu(qs(caption));
     std::unique_ptr<TMenu> sub(new TMenu(std::move(subImpl)));
     auto* impl = new MenuItemImpl;
     impl->action = impl_->addMenu(sub->impl_->menu);
     TMenu* subPtr = sub.get();
-    items_.push_back(std::make_unique<TMenuItem>(impl, std::move(sub), nullptr));
+    TMenuItem* item = keep(std::make_unique<TMenuItem>(impl, std::move(sub), nullptr));
+    item->message_ = message;
     subPtr->define(build);
-    return items_.back().get();
+    return item;
 }
 
 void TMenu::separator() {
     auto* impl = new MenuItemImpl;
     impl->action = impl_->addSeparator();
-    items_.push_back(std::make_unique<TMenuItem>(impl, nullptr, nullptr));
+    keep(std::make_unique<TMenuItem>(impl, nullptr, nullptr));
 }
 
 TMenuItem* TMenu::find(const std::string& caption) const {
@@ -168,9 +195,14 @@ void TMenu::activate(int row, int col, TWindowBase* over) {
     if (!impl_->menu) return;  // a menu bar is shown by its window
     QPoint at(col, row);
     if (over) at = over->impl().client->mapToGlobal(at);
+    TWindowBase* before = owner_;
+    if (over) owner_ = over;
+    QPointer<QMenu> alive = impl_->menu;
     impl_->menu->exec(at);
+    if (alive) owner_ = before;  // an action may have destroyed the menu
 }
 
-void TMenu::attachTo(TWindow& window) {
-    if (impl_->bar) static_cast<QMainWindow*>(window.impl().top.data())->setMenuBar(impl_->bar);
+void TMenu::attachTo(TWindowBase& window) {
+    owner_ = &window;
+    if (impl_->bar && window.impl().menuHost) window.impl().menuHost->setMenuBar(impl_->bar);
 }

@@ -6,6 +6,11 @@
 // caller's "put my items first" callback) can add items to the menu being defined.
 // Captions mark their mnemonic with "&". A menu owns its items and submenus; a window
 // owns its menu bar (TWindow::setMenu).
+//
+// Status messages: an item with a message shows it in the status bar (TMsgBar) of the
+// menu's window while the mouse is over it; an item without one, and the menu closing,
+// bring the bar's default message back. The menu's window is the one it is attached to,
+// or, for a pop-up menu, the window given to activate().
 #include <functional>
 #include <memory>
 #include <string>
@@ -25,6 +30,7 @@ struct MenuItemOptions {
     bool checked = false;
     bool enabled = true;
     Picture image;
+    std::string message;  // the status message
 };
 
 class TMenuItem {
@@ -41,7 +47,11 @@ class TMenuItem {
     bool hasImage() const;
     void setImage(const Picture& p);
     void setAction(std::function<void()> action) { action_ = std::move(action); }
+    const std::string& message() const { return message_; }
+    void setMessage(const std::string& message) { message_ = message; }
     bool isSeparator() const;
+    // The mouse comes over the item, as when the user points at it.
+    void hover();
     TMenu* submenu() const { return submenu_.get(); }
 
     // Chooses the item as the user would: runs its action when it is enabled.
@@ -51,9 +61,12 @@ class TMenuItem {
     }
 
   private:
+    friend class TMenu;
     std::unique_ptr<MenuItemImpl> impl_;
     std::unique_ptr<TMenu> submenu_;
     std::function<void()> action_;
+    std::string message_;
+    TMenu* menu_ = nullptr;  // the menu holding the item
 };
 
 class TMenu {
@@ -67,7 +80,8 @@ class TMenu {
     TMenuItem* add(const std::string& caption, MenuItemOptions options = {});
     TMenuItem* add(const std::string& caption, std::function<void()> action);
     // An item opening a submenu defined by `build`.
-    TMenuItem* addMenu(const std::string& caption, const std::function<void(TMenu&)>& build);
+    TMenuItem* addMenu(const std::string& caption, const std::function<void(TMenu&)>& build,
+                       const std::string& message = "");
     void separator();
 
     const std::vector<std::unique_ptr<TMenuItem>>& items() const { return items_; }
@@ -80,12 +94,19 @@ class TMenu {
     void activate(int row, int col, TWindowBase* over = nullptr);
 
     MenuImpl& impl() const { return *impl_; }
-    void attachTo(TWindow& window);
+    // Shows a menu bar in the window (a TWindow or a TMdiChild) and makes it the menu's window.
+    void attachTo(TWindowBase& window);
+    // The window whose status bar shows the items' messages; nullptr when none.
+    TWindowBase* statusWindow() const;
 
   private:
+    friend class TMenuItem;
     explicit TMenu(std::unique_ptr<MenuImpl> impl);
     void define(const std::function<void(TMenu&)>& build);
+    TMenuItem* keep(std::unique_ptr<TMenuItem> item);
 
     std::unique_ptr<MenuImpl> impl_;
     std::vector<std::unique_ptr<TMenuItem>> items_;
+    TWindowBase* owner_ = nullptr;
+    TMenu* parentMenu_ = nullptr;
 };

@@ -13,6 +13,11 @@ std::map<std::string, std::span<const uint8_t>>& registry() {
     return r;
 }
 
+std::map<std::string, std::span<const uint8_t>>& dialogRegistry() {
+    static std::map<std::string, std::span<const uint8_t>> r;
+    return r;
+}
+
 struct Handles {
     std::map<int, Picture> pictures;
     int next = 1;
@@ -55,6 +60,22 @@ Picture pictureFromBmp(std::span<const uint8_t> bytes, const std::string& what) 
     Status s = decodeBmp(bytes, p);
     if (!s.ok()) raiseToolkitError(EG_CORRUPTION, s.message(), what);
     return p;
+}
+
+void registerDialogResource(const std::string& name, std::span<const uint8_t> text) {
+    dialogRegistry()[text::lower(name)] = text;
+}
+
+bool dialogTemplate(const std::string& name, DialogTemplate& out) {
+    auto it = dialogRegistry().find(text::lower(name));
+    if (it == dialogRegistry().end()) {
+        raiseToolkitError(EG_OPEN, "Dialog template not found", name);
+        return false;
+    }
+    std::string_view text(reinterpret_cast<const char*>(it->second.data()), it->second.size());
+    Status s = parseDialogTemplate(text, out);
+    if (!s.ok()) raiseToolkitError(EG_CORRUPTION, "Bad dialog template: " + s.message(), name);
+    return s.ok();
 }
 
 int CreateMemBitmap(std::span<const uint8_t> bmpBytes) {

@@ -14,6 +14,7 @@
 #include <string>
 
 #include "Picture.h"
+#include "dlgTemplate.h"
 
 // Registers `bytes` (which must outlive the process, as embedded data does) under `name`.
 void registerResource(const std::string& name, std::span<const uint8_t> bytes);
@@ -23,6 +24,13 @@ std::span<const uint8_t> resourceBytes(const std::string& name);
 Picture resourcePicture(const std::string& name);
 // BMP bytes decoded; an empty picture and an error record naming `what` when bad.
 Picture pictureFromBmp(std::span<const uint8_t> bytes, const std::string& what);
+
+// Dialog templates (dlgTemplate.h) by name, kept apart from the pictures: registered from
+// the embedded resources/dialogs/NAME.dlg files and looked up without regard to case.
+void registerDialogResource(const std::string& name, std::span<const uint8_t> text);
+// The template parsed; false, with an error record naming the template, when it is
+// missing ("Dialog template not found") or malformed (what is wrong, and where).
+bool dialogTemplate(const std::string& name, DialogTemplate& out);
 
 int CreateMemBitmap(std::span<const uint8_t> bmpBytes);
 int CreateMemBitmap(const std::string& bmpBytes);

@@ -3,6 +3,7 @@
 #include <QEventLoop>
 #include <QGuiApplication>
 #include <QIcon>
+#include <QMdiArea>
 #include <QPixmap>
 #include <QScreen>
 
@@ -14,16 +15,28 @@
 
 namespace {
 
-std::unique_ptr<WindowImpl> makeMainWindow(const WindowOptions& o) {
+std::unique_ptr<WindowImpl> makeMainWindow(const WindowOptions& o, bool mdiFrame) {
     appEnsure();
     auto* w = new MainWidget;
-    auto* centre = new QWidget(w);
-    w->setCentralWidget(centre);
+    QWidget* centre = nullptr;
+    if (mdiFrame) {
+        // Child windows live in the area's viewport, over the controls placed there first;
+        // the area shows the window's own background, as a plain client area does.
+        auto* area = new QMdiArea(w);
+        area->setBackground(w->palette().window());
+        area->setFrameShape(QFrame::NoFrame);
+        w->setCentralWidget(area);
+        centre = area->viewport();
+    } else {
+        centre = new QWidget(w);
+        w->setCentralWidget(centre);
+    }
     setTitleOf(w, o.title);
     w->resize(std::max(o.width, 1), std::max(o.height, 1));
     auto impl = std::make_unique<WindowImpl>();
     impl->top = w;
     impl->client = centre;
+    impl->menuHost = w;
     return impl;
 }
 
@@ -33,7 +46,9 @@ MainWidget* widgetOf(const TWindow& w) {
 
 }  // namespace
 
-TWindow::TWindow(WindowOptions o) : TWindowBase(o.units, makeMainWindow(o)) {
+TWindow::TWindow(WindowOptions o) : TWindow(std::move(o), false) {}
+
+TWindow::TWindow(WindowOptions o, bool mdiFrame) : TWindowBase(o.units, makeMainWindow(o, mdiFrame)) {
     MainWidget* w = widgetOf(*this);
     w->mayClose = [this] { return !bValid || bValid(*this); };
     w->resized = [this](int sizeType, int width, int height) {
@@ -58,28 +73,6 @@ void TWindow::setMenu(std::unique_ptr<TMenu> menu) {
 void TWindow::setIcon(const TIcon& icon) {
     icon_ = icon;
     widgetOf(*this)->setWindowIcon(QIcon(QPixmap::fromImage(toQImage(icon.picture()))));
-}
-
-void TWindow::setClient(TControl* c) {
-    client_ = c;
-    placeClient();
-}
-
-bool TWindow::destroyControl(TControl* c) {
-    if (c == client_) client_ = nullptr;
-    return TWindowBase::destroyControl(c);
-}
-
-void TWindow::layoutDocked() {
-    TWindowBase::layoutDocked();
-    placeClient();
-}
-
-// Under the docked bars, over the rest of the client area.
-void TWindow::placeClient() {
-    if (!client_) return;
-    int top = clientTop();
-    client_->move(Rect{double(top), 0, double(width()), double(std::max(height() - top, 0))});
 }
 
 void TWindow::activate(Show how) {

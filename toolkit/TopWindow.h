@@ -34,12 +34,6 @@ class TWindow : public TWindowBase {
     TMenu* menu() const { return menu_.get(); }
     void setIcon(const TIcon& icon);
     const TIcon& icon() const { return icon_; }
-    // `c` (a control of this window) fills the client area under the docked bars and
-    // follows its size.
-    void setClient(TControl* c);
-    TControl* client() const { return client_; }
-    void layoutDocked() override;
-    bool destroyControl(TControl* c) override;  // the client too, which then is none
 
     void activate(Show how = Show::Normal);
     // Closes through the close query; true when closed.
@@ -51,10 +45,11 @@ class TWindow : public TWindowBase {
     // Runs the event loop until the window has closed.
     void waitClosed();
 
-  private:
-    void placeClient();
+  protected:
+    // A frame for child windows (TMdiFrame) instead of a plain client area.
+    TWindow(WindowOptions options, bool mdiFrame);
 
+  private:
     std::unique_ptr<TMenu> menu_;
     TIcon icon_;
-    TControl* client_ = nullptr;
 };

@@ -6,6 +6,7 @@
 
 #include "App.h"
 #include "Control.h"
+#include "MsgBar.h"
 #include "Text.h"
 #include "internal/QtBridge.h"
 #include "internal/Widgets.h"
@@ -26,11 +27,14 @@ TWindowBase::~TWindowBase() {
 }
 
 void TWindowBase::destroyControls() {
+    client_ = nullptr;
     dockedTop_.clear();
+    dockedBottom_.clear();
     controls_.clear();
 }
 
 bool TWindowBase::destroyControl(TControl* c) {
+    if (c == client_) client_ = nullptr;
     for (auto it = controls_.begin(); it != controls_.end(); ++it)
         if (it->get() == c) {
             // Out of the list first: the control's destructor may look at its window.
@@ -48,11 +52,17 @@ void TWindowBase::dockTop(TControl* c) {
     layoutDocked();
 }
 
-void TWindowBase::undock(TControl* c) {
-    auto it = std::find(dockedTop_.begin(), dockedTop_.end(), c);
-    if (it == dockedTop_.end()) return;
-    dockedTop_.erase(it);
+void TWindowBase::dockBottom(TControl* c) {
+    if (std::find(dockedBottom_.begin(), dockedBottom_.end(), c) == dockedBottom_.end())
+        dockedBottom_.push_back(c);
     layoutDocked();
+}
+
+void TWindowBase::undock(TControl* c) {
+    size_t before = dockedTop_.size() + dockedBottom_.size();
+    std::erase(dockedTop_, c);
+    std::erase(dockedBottom_, c);
+    if (dockedTop_.size() + dockedBottom_.size() != before) layoutDocked();
 }
 
 int TWindowBase::clientTop() const {
@@ -61,13 +71,41 @@ int TWindowBase::clientTop() const {
     return top;
 }
 
+int TWindowBase::clientBottom() const {
+    int bottom = 0;
+    for (TControl* c : dockedBottom_) bottom += c->impl().widget->height();
+    return bottom;
+}
+
 void TWindowBase::layoutDocked() {
+    if (!impl_->client) return;  // the window is gone (a child whose frame went first)
     int top = 0;
     for (TControl* c : dockedTop_) {
         QWidget* w = c->impl().widget;
         w->setGeometry(0, top, width(), w->height());
         top += w->height();
     }
+    int bottom = height();
+    for (TControl* c : dockedBottom_) {
+        QWidget* w = c->impl().widget;
+        bottom -= w->height();
+        w->setGeometry(0, bottom, width(), w->height());
+    }
+    if (client_) {
+        QRect r(0, top, width(), std::max(bottom - top, 0));
+        const double unit = units_ == Units::DialogUnits ? 2 : 1;
+        client_->impl().rect = Rect{r.top() / unit, r.left() / unit, r.width() / unit, r.height() / unit};
+        client_->impl().widget->setGeometry(r);
+    }
+}
+
+void TWindowBase::setClient(TControl* c) {
+    client_ = c;
+    layoutDocked();
+}
+
+void TWindowBase::showStatus(const std::string& message) {
+    if (msgBar_) msgBar_->showStatus(message);
 }
 
 TControl* TWindowBase::control(int id) const {
@@ -128,6 +166,12 @@ int TWindowBase::left() const {
 
 void TWindowBase::center() {
     QWidget* top = impl_->top;
+    if (!top->isWindow()) {  // a child window: in the middle of what holds it
+        if (QWidget* holder = top->parentWidget())
+            top->move(std::max(0, (holder->width() - top->width()) / 2),
+                      std::max(0, (holder->height() - top->height()) / 2));
+        return;
+    }
     QRect area;
     if (top->parentWidget())
         area = top->parentWidget()->window()->frameGeometry();

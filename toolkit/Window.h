@@ -12,6 +12,7 @@
 #include "Geometry.h"
 
 class TControl;
+class TMsgBar;
 struct WindowImpl;
 
 class TWindowBase {
@@ -28,16 +29,33 @@ class TWindowBase {
         return p;
     }
     const std::vector<std::unique_ptr<TControl>>& controls() const { return controls_; }
-    // Destroys one control of this window now; false when it is not one of them.
+    // Destroys one control of this window now (the client too, which then is none); false
+    // when it is not one of them.
     virtual bool destroyControl(TControl* c);
 
     // Controls docked along the top edge (button bars): stacked in docking order, each as
     // wide as the client area. The rest of the client area begins at clientTop().
     void dockTop(TControl* c);
+    // Controls docked along the bottom edge (status bars): the first docked is the lowest.
+    // The rest of the client area ends clientBottom() pixels above the bottom.
+    void dockBottom(TControl* c);
     void undock(TControl* c);
     int clientTop() const;
-    // Places the docked controls again (the window calls it when its size changes).
+    int clientBottom() const;
+    // The window's status bar, where menu items and buttons show their status messages;
+    // nullptr when it has none (TMsgBar sets and clears it).
+    TMsgBar* msgBar() const { return msgBar_; }
+    void setMsgBar(TMsgBar* bar) { msgBar_ = bar; }
+    // Shows `message` in the status bar in place of its default message; "" brings the
+    // default back. Nothing happens without a status bar.
+    void showStatus(const std::string& message);
+    // Places the docked controls and the client again (the window calls it when its size
+    // changes).
     virtual void layoutDocked();
+    // `c` (a control of this window) fills the client area between the docked bars and
+    // follows its size; nullptr for none.
+    void setClient(TControl* c);
+    TControl* client() const { return client_; }
     // The control with this id or caption ("&" and surrounding blanks ignored); nullptr if none.
     TControl* control(int id) const;
     TControl* control(const std::string& caption) const;
@@ -72,6 +90,9 @@ class TWindowBase {
     Units units_;
     std::vector<std::unique_ptr<TControl>> controls_;
     std::vector<TControl*> dockedTop_;
+    std::vector<TControl*> dockedBottom_;
+    TControl* client_ = nullptr;
+    TMsgBar* msgBar_ = nullptr;
 };
 
 // Strips "&" and surrounding blanks: " &Aceptar " reads "Aceptar".

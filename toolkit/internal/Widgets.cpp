@@ -43,6 +43,26 @@ void DialogWidget::paintEvent(QPaintEvent* e) {
     QDialog::paintEvent(e);
 }
 
+void DialogWidget::resizeEvent(QResizeEvent* e) {
+    QDialog::resizeEvent(e);
+    if (resized) resized();
+}
+
+void MdiSubWidget::closeEvent(QCloseEvent* e) {
+    if (mayClose && !mayClose()) {
+        e->ignore();
+        return;
+    }
+    QMdiSubWindow::closeEvent(e);
+    if (e->isAccepted() && closed) closed();
+}
+
+void MdiSubWidget::changeEvent(QEvent* e) {
+    QMdiSubWindow::changeEvent(e);
+    if (e->type() == QEvent::WindowStateChange && stateChanged)
+        stateChanged(isMinimized() ? 1 : isMaximized() ? 2 : 0);
+}
+
 void MainWidget::closeEvent(QCloseEvent* e) {
     if (mayClose && !mayClose()) {
         e->ignore();

@@ -3,6 +3,7 @@
 #include <QDialog>
 #include <QLabel>
 #include <QMainWindow>
+#include <QMdiSubWindow>
 #include <QPointer>
 #include <functional>
 
@@ -13,6 +14,7 @@ struct WindowImpl {
     QPointer<QWidget> top;  // the top-level widget: a dialog or a main window
     QPointer<QWidget>
         client;  // where controls are placed (the dialog itself, or the main window's centre)
+    QPointer<QMainWindow> menuHost;  // where a menu bar goes, when the window takes one
 };
 
 struct ControlImpl {
@@ -31,6 +33,7 @@ class DialogWidget : public QDialog {
 
     std::function<void(int result)> requestEnd;  // Escape and the close box ask the owner
     std::function<bool(int key)> keyHook;        // true: the key was handled
+    std::function<void()> resized;
     ClickHooks clicks;
     QImage background;  // drawn at 0,0 under the controls
 
@@ -44,6 +47,7 @@ class DialogWidget : public QDialog {
     void mousePressEvent(QMouseEvent* e) override;
     void mouseDoubleClickEvent(QMouseEvent* e) override;
     void paintEvent(QPaintEvent* e) override;
+    void resizeEvent(QResizeEvent* e) override;
 };
 
 class MainWidget : public QMainWindow {
@@ -55,6 +59,19 @@ class MainWidget : public QMainWindow {
   protected:
     void closeEvent(QCloseEvent* e) override;
     void resizeEvent(QResizeEvent* e) override;
+    void changeEvent(QEvent* e) override;
+};
+
+// A child window inside a frame's area. Its state changes are told as size types
+// (0 restored, 1 minimised, 2 maximised).
+class MdiSubWidget : public QMdiSubWindow {
+  public:
+    std::function<bool()> mayClose;
+    std::function<void()> closed;
+    std::function<void(int sizeType)> stateChanged;
+
+  protected:
+    void closeEvent(QCloseEvent* e) override;
     void changeEvent(QEvent* e) override;
 };
 
