@@ -6,6 +6,8 @@
 #include <algorithm>
 
 #include "Menu.h"
+#include "MsgBar.h"
+#include "Tabs.h"
 #include "Resources.h"
 #include "Rdd.h"
 #include "TableLayer.h"
@@ -206,30 +208,61 @@ void WBrowseCore::barras() {
                 showMenu(int(r.top) + row, int(r.left) + col, 0, &frame());
             };
     }
+    // The status bar: the search text as its message, the record counter in a grey item.
+    TWindowBase& w = frame();
+    oMsgBar = w.add<TMsgBar>();
+    TMsgBar* bar = oMsgBar;
+    TMsgItem* counter = bar->AddItem(MsgItemOptions{65, "", 16777215, 8421504});
+    if (oBrw) {
+        oBrw->oSeek = BrowseDisplay{[bar](const std::string& text) {
+            bar->SetMsg(text);
+            bar->Refresh();
+        }};
+        oBrw->oMsgRecNo = BrowseDisplay{[counter](const std::string& text) { counter->SetText(text); }};
+    }
+    // The index tabs, right above the status bar.
+    if (!aIndexTxt.empty()) {
+        oTabs = w.add<TTabs>(TabsOptions{Rect{}, aIndexTxt, oBrw ? std::max(1, oBrw->nIndex) : 1,
+                                         [this](int option) { tabAction(option); }});
+        oTabs->movePixels(Rect{0, 0, double(w.width()), double(oTabs->tabsHeight())});
+        w.dockBottom(oTabs);
+    }
     if (oBrw) takeClient(oBrw);
 }
+
+namespace {
+TMenuItem* item(TMenu& m, const std::string& caption, const std::string& message, std::function<void()> action) {
+    MenuItemOptions o;
+    o.action = std::move(action);
+    o.message = message;
+    return m.add(caption, o);
+}
+}  // namespace
 
 std::unique_ptr<TMenu> WBrowseCore::menuDefault() {
     bool table = oBrw && !oBrw->lMatriz && oBrw->cAlias != "ARRAY";
     aIndexObj.assign(aIndexTxt.size(), nullptr);
+    auto open = [this](bool modify, bool add) {
+        return [this, modify, add] { oBrw->lDblClick(std::nullopt, std::nullopt, 0, modify, add); };
+    };
     return TMenu::bar([&](TMenu& m) {
         if (lBtnYesNo) {
             m.addMenu("&Registro", [this](TMenu& r) {
-                r.add("&Aceptar", [this] { closeWith(true); });
-                r.add("&Cancelar", [this] { closeWith(false); });
-            });
+                item(r, "&Aceptar", "Seleccionar el registro actual", [this] { closeWith(true); });
+                item(r, "&Cancelar", "Regresar sin seleccionar un registro", [this] { closeWith(false); });
+            }, "Aceptar o cancelar");
         } else if (lAction) {
-            m.addMenu("&Editar", [this, table](TMenu& e) {
-                if (lBtnAction) e.add("&Consultar", [this] { oBrw->lDblClick(std::nullopt, std::nullopt, 0, false, false); });
+            m.addMenu("&Editar", [&](TMenu& e) {
+                if (lBtnAction) item(e, "&Consultar", "Consulta los datos del registro actual", open(false, false));
                 if (lEdit) {
                     e.separator();
-                    e.add("&Modificar", [this] { oBrw->lDblClick(std::nullopt, std::nullopt, 0, true, false); });
-                    e.add("&Nuevo", [this] { oBrw->lDblClick(std::nullopt, std::nullopt, 0, true, true); });
+                    item(e, "&Modificar", "Modifica el registro", open(true, false));
+                    item(e, "&Nuevo", "Agregar un nuevo registro", open(true, true));
                     if (lBtnDel) e.separator();
                 }
-                if (lBtnDel) e.add("&Eliminar/recuperar", [this] { bBtnDel(); });
+                if (lBtnDel) item(e, "&Eliminar/recuperar", "Elimina o recupera un registro", [this] { bBtnDel(); });
                 if (table && text::upper(RDDSETDEFAULT()) == "ODBC") e.add("&Refresacar", [this] { refresODBC(); });
-            });
+            }, "Opciones de edición");
         }
         if (!aIndexTxt.empty()) {
             m.addMenu("&Orden", [this](TMenu& o) {
@@ -238,16 +271,18 @@ std::unique_ptr<TMenu> WBrowseCore::menuDefault() {
                     opt.action = bloqueIndice(int(i + 1));
                     opt.checkable = true;
                     opt.checked = oBrw && oBrw->nIndex == int(i + 1);
+                    opt.message = aIndexMsg[i];
                     aIndexObj[i] = o.add(aIndexTxt[i], opt);
                 }
-            });
+            }, "Cambia el orden para la busqueda");
         }
         if (!aPrintTxt.empty()) {
             m.addMenu("&Reportes", [this](TMenu& r) {
-                for (size_t i = 0; i < aPrintTxt.size(); ++i) r.add(aPrintTxt[i], [this, i] { runReport(int(i + 1)); });
-            });
+                for (size_t i = 0; i < aPrintTxt.size(); ++i)
+                    item(r, aPrintTxt[i], aPrintMsg[i], [this, i] { runReport(int(i + 1)); });
+            }, "Imprime los reportes");
         }
-        if (!lBtnYesNo) m.add("&Cerrar", [this] { closeWith(true); });
+        if (!lBtnYesNo) item(m, "&Cerrar", "Cerrar el catálogo", [this] { closeWith(true); });
     });
 }
 
@@ -311,6 +346,7 @@ int WBrowseCore::setIndex(std::optional<int> which) {
     if (n < 1 || size_t(n) > aIndexNum.size()) return oBrw->nIndex;
     const Value order = aIndexNum[size_t(n - 1)];
     oBrw->inAlias([&] { return ORDSETFOCUS(order); });
+    if (oTabs) oTabs->SetOption(n);
     oBrw->nIndex = n;
     indexChecks(n);
     oBrw->nLen = oBrw->inAlias([] { return ORDKEYCOUNT(); });

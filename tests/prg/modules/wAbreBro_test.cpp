@@ -6,6 +6,8 @@
 
 #include "GuiHarness.h"
 #include "Menu.h"
+#include "MsgBar.h"
+#include "Tabs.h"
 #include "TableLayer.h"
 #include "Text.h"
 #include "tGetFer.h"
@@ -214,6 +216,28 @@ TYPED_TEST(BrowseWindowIndex, TheScopeFilterOnTheBarSetsAndClearsTheScopes) {
     w.aScopeGets[1]->setCaretPos(0);
     for (char32_t c : std::u32string(U"0003")) w.aScopeGets[1]->keyChar(c);
     EXPECT_EQ(count(), 2);  // 0002 to 0003
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(BrowseWindow, WithoutABarThereAreStillAStatusBarACounterAndTheTabs) {
+    uWTbrowse& w = make({.uBarra = BarraArg::none(), .aIndexNum = list({Value(1), Value(2)}),
+                         .aIndexTxt = list({Value("Uno"), Value("Dos")})});
+    w.activate();
+    ASSERT_NE(w.oMsgBar, nullptr);
+    ASSERT_NE(w.oTabs, nullptr);
+    EXPECT_EQ(w.oTabs->prompts(), (std::vector<std::string>{"Uno", "Dos"}));
+    w.oBrw->goDown();
+    EXPECT_EQ(w.oMsgBar->items()[0]->text(), "2/5");
+    EXPECT_EQ(w.oMsgBar->items()[0]->backColor(), Color(8421504));
+    w.oBrw->setSeeked("4");
+    EXPECT_EQ(w.oMsgBar->cMsgDef(), "4");
+    // The tabs sit right above the status bar; the browse ends where they begin.
+    Rect tabs = w.oTabs->pixelRect(), status = w.oMsgBar->pixelRect(), browse = w.oBrw->pixelRect();
+    EXPECT_EQ(tabs.bottom(), status.top);
+    EXPECT_EQ(browse.bottom(), tabs.top);
 }
 
 }  // namespace
