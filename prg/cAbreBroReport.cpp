@@ -76,7 +76,9 @@ TReport tCAbreBrow::reportOf(const std::string& title) {
         plan.scale = columns > content.width ? content.width / columns : 1.0;
         plan.titleBand = kTitleFont.height * 1.6;
         plan.footBand = kPageFont.height * 1.8;
-        plan.width = int(std::floor(content.width / plan.scale)) - 1;
+        // The screen's rules run one pixel left of the first column (outside the control);
+        // on paper that pixel is kept inside the margin.
+        plan.width = int(std::floor(content.width / plan.scale)) - 2;
         int fontLine = oFont.textHeight() + 2;
         plan.lineHeight = nLineHeight > 0 ? nLineHeight : fontLine;
         plan.headerHeight = nHeaderHeight > 0 ? nHeaderHeight : fontLine;
@@ -112,7 +114,7 @@ TReport tCAbreBrow::reportOf(const std::string& title) {
                     "Página " + std::to_string(p) + " de " + std::to_string(pages),
                     TextAlign::Center | TextAlign::SingleLine | TextAlign::VCenter);
 
-            ScaledCanvas lines(dc, plan.scale, Point{content.left, content.top + plan.titleBand});
+            ScaledCanvas lines(dc, plan.scale, Point{content.left + plan.scale, content.top + plan.titleBand});
             lines.setFont(oFont.spec());
             int y = 0;
             auto place = [&](LineArgs a, int height) {
