@@ -1,5 +1,7 @@
 #include "Report.h"
 
+#include <algorithm>
+
 #include <QPageLayout>
 #include <QPrintPreviewDialog>
 #include <QPrinter>
@@ -34,12 +36,14 @@ void TReport::preview(const std::string& title) {
     double dpi = options_.paper.dpi;
     QPrinter printer(QPrinter::HighResolution);
     printer.setFullPage(true);
-    QPageSize size(QSizeF(g.width / dpi * 25.4, g.height / dpi * 25.4), QPageSize::Millimeter, QString(),
-                   QPageSize::FuzzyMatch);
-    printer.setPageLayout(QPageLayout(size, g.width > g.height ? QPageLayout::Landscape : QPageLayout::Portrait,
-                                      QMarginsF()));
+    // The sheet named upright, then turned: a printer takes a size and an orientation.
+    double wide = std::max(g.width, g.height) / dpi * 25.4, narrow = std::min(g.width, g.height) / dpi * 25.4;
+    printer.setPageSize(QPageSize(QSizeF(narrow, wide), QPageSize::Millimeter, QString(), QPageSize::FuzzyMatch));
+    printer.setPageOrientation(g.width > g.height ? QPageLayout::Landscape : QPageLayout::Portrait);
+    printer.setPageMargins(QMarginsF());
     printer.setDocName(qs(options_.title));
     QPrintPreviewDialog dialog(&printer);
+    dialog.resize(900, 700);
     setTitleOf(&dialog, title.empty() ? options_.title : title);
     QObject::connect(&dialog, &QPrintPreviewDialog::paintRequested, [this](QPrinter* device) {
         // The paper as the window has it now: the user may have turned or changed it.
