@@ -14,6 +14,12 @@
 //   page-down   from the top to the last station, one page at a time, each page painted
 //               (browse: pageDown() then paintTo(); view: the scroll bar a page further,
 //               then render()).
+//   report-pdf  the default report of the browse (every station of the scope, the two
+//               header rows, the two footer rows, page numbers and date, scaled to an A4
+//               sheet across) written to a PDF file, against the same rows read through the
+//               table layer into an HTML table (logos as images, the header rows repeated
+//               on each page, the same background colours, the footer rows last) that a
+//               QTextDocument lays out and prints to a PDF file through QPdfWriter.
 //   open-padron (browse only) the "padron" table of the disk driver "DBFCDX" with its tag
 //               "paterno", at two sizes: open a browse in that order, paint, go to the
 //               bottom, paint, type a five-letter search, paint. The rows and the tag are
@@ -28,13 +34,18 @@
 //               reported (default 5)
 //   --paints    page paints per paint-page run (default 20)
 //   --seek      the five letters typed (default "Moral")
-// Prints each side's times, then the three ratio lines (browse / view, large / small).
+// Prints each side's times, then the four ratio lines (browse / view, large / small).
 // Sides that disagree on the rows they reached abort the run. Run with
 // QT_QPA_PLATFORM=offscreen where there is no display (set here when unset).
 #include <stdlib.h>
 
 #include <QAbstractTableModel>
 #include <QApplication>
+#include <QPageLayout>
+#include <QPageSize>
+#include <QPdfWriter>
+#include <QTextDocument>
+#include <QUrl>
 #include <QHeaderView>
 #include <QImage>
 #include <QPixmap>
@@ -46,6 +57,7 @@
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
+#include <fstream>
 #include <functional>
 #include <memory>
 #include <numeric>
@@ -467,7 +479,114 @@ PagingResult pageView(VotosView& v, QImage& image) {
 
 struct VotesFigures {
     double paintBrowse = 0, paintView = 0, pageBrowse = 0, pageView = 0;
+    double reportBrowse = 0, reportQt = 0;
 };
+
+// ---- report-pdf -------------------------------------------------------------------------------
+
+long fileSize(const std::string& path) {
+    std::error_code ec;
+    auto n = fs::file_size(path, ec);
+    return ec ? -1 : long(n);
+}
+
+// Pages of a PDF file written by Qt: its page objects.
+int pdfPages(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::string pdf((std::istreambuf_iterator<char>(in)), {});
+    int n = 0;
+    for (size_t at = pdf.find("/Type /Page"); at != std::string::npos; at = pdf.find("/Type /Page", at + 1))
+        if (at + 11 < pdf.size() && pdf[at + 11] != 's') ++n;
+    return n;
+}
+
+QString htmlCell(const std::string& text, Color back, bool right, int span = 1) {
+    QString c = QString("<td style=\"white-space:nowrap\" bgcolor=\"%1\"").arg(qColor(back).name());
+    if (right) c += " align=\"right\"";
+    if (span > 1) c += QString(" colspan=\"%1\"").arg(span);
+    return c + ">" + QString::fromStdString(text).toHtmlEscaped() + "</td>";
+}
+
+// The peer: the rows as an HTML table in a QTextDocument, printed to a PDF. Logos and
+// font are sized so that the 38 columns fit the width of the sheet, as the report's do.
+constexpr int kLogoWidth = 18;
+void reportQt(const VoteLayout& l, const std::vector<long>& records, const std::string& path) {
+    QTextDocument doc;
+    QFont font(QString::fromStdString(FontSpec().face));
+    font.setStyleHint(QFont::SansSerif);
+    font.setPointSizeF(5.5);
+    doc.setDefaultFont(font);
+    for (size_t i = 0; i < l.logoBytes.size(); ++i) {
+        QImage logo;
+        logo.loadFromData(reinterpret_cast<const uchar*>(l.logoBytes[i].data()), int(l.logoBytes[i].size()), "BMP");
+        doc.addResource(QTextDocument::ImageResource, QUrl(QString("logo:%1").arg(i)), logo);
+    }
+    QString html = "<h3>Conteo de votos para Presidente</h3><table border=\"1\" cellspacing=\"0\" cellpadding=\"1\" "
+                   "width=\"100%\"><thead><tr><td colspan=\"2\"></td>";
+    for (size_t i = 0; i < l.logoBytes.size(); ++i) html += QString("<td><img src=\"logo:%1\" width=\"%2\"></td>").arg(i).arg(kLogoWidth);
+    html += "<td></td></tr><tr>";
+    for (const std::string& caption : l.captions) html += htmlCell(caption, sysColorBtnFace(), false);
+    html += "</tr></thead>";
+    evalInAlias("VOTOSQT", [&] {
+        for (long rec : records) {
+            DBGOTO(rec);
+            VoteRow r = readVoteRow();
+            html += "<tr>";
+            for (int col = 1; col <= kColumns; ++col) {
+                Color c = l.pane;
+                if (col == kTotal && l.partyColor[size_t(r.winner)]) c = l.partyColor[size_t(r.winner)];
+                else if (col >= kFirstParty && col < kTotal && !r.texts[size_t(col - 1)].text().empty() &&
+                         std::atol(r.texts[size_t(col - 1)].text().c_str()) == r.max)
+                    c = l.partyColor[size_t(col)];
+                html += htmlCell(r.texts[size_t(col - 1)].text(), c, col != 2);
+            }
+            html += "</tr>";
+        }
+        return Value();
+    });
+    for (const BrowseRow* footer : {&l.totals, &l.seats}) {
+        html += "<tr>" + htmlCell((*footer)[0].text(), sysColorBtnFace(), false, 2);
+        for (int col = 3; col <= kColumns; ++col) html += htmlCell((*footer)[size_t(col - 1)].text(), sysColorBtnFace(), true);
+        html += "</tr>";
+    }
+    html += "</table>";
+    doc.setHtml(html);
+    QPdfWriter writer(QString::fromStdString(path));
+    writer.setResolution(600);
+    writer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Landscape, QMarginsF(10, 10, 10, 10)));
+    doc.print(&writer);
+}
+
+void measureReport(const Options& o, VotosBrowse& b, const VoteLayout& l, VotesFigures& f) {
+    std::string dir = fs::temp_directory_path().string();
+    std::string ours = dir + "/urnalia_bench_report.pdf", peer = dir + "/urnalia_bench_report_qt.pdf";
+    std::vector<long> records = votosRecords();
+    std::vector<double> tb, tq;
+    int pagesB = 0, pagesQ = 0, runs = std::min(o.repeat, 3);  // whole reports: fewer runs
+    for (int rep = 0; rep < runs; ++rep) {
+        auto start = Clock::now();
+        TReport report = b.browse->reportOf("Conteo de votos para Presidente");
+        if (!report.toPdf(ours)) fail("report: " + report.error());
+        tb.push_back(since(start));
+        start = Clock::now();
+        reportQt(l, records, peer);
+        tq.push_back(since(start));
+    }
+    pagesB = pdfPages(ours);
+    pagesQ = pdfPages(peer);
+    f.reportBrowse = median(tb);
+    f.reportQt = median(tq);
+    std::printf("report-pdf  browse %8.1f ms (%d pages, %ld bytes)   qtextdocument %8.1f ms (%d pages, %ld bytes)  "
+                "(median of %d)\n",
+                f.reportBrowse * 1e3, pagesB, fileSize(ours), f.reportQt * 1e3, pagesQ, fileSize(peer), runs);
+    if (const char* dir = getenv("URNALIA_BENCH_IMAGES")) {
+        std::error_code ec;
+        fs::copy_file(ours, std::string(dir) + "/report.pdf", fs::copy_options::overwrite_existing, ec);
+        fs::copy_file(peer, std::string(dir) + "/report_qtextdocument.pdf", fs::copy_options::overwrite_existing, ec);
+    }
+    std::remove(ours.c_str());
+    std::remove(peer.c_str());
+}
 
 VotesFigures measureVotes(const Options& o) {
     VoteLayout l = makeVotos(o.stations);
@@ -501,11 +620,12 @@ VotesFigures measureVotes(const Options& o) {
         pageB.push_back(pb.seconds);
         pageV.push_back(pv.seconds);
     }
-    VotesFigures f{median(paintB), median(paintV), median(pageB), median(pageV)};
+    VotesFigures f{median(paintB), median(paintV), median(pageB), median(pageV), 0, 0};
     std::printf("paint-page  browse %8.3f ms   qtableview %8.3f ms  (median of %d, each %d paints)\n",
                 f.paintBrowse * 1e3, f.paintView * 1e3, o.repeat, o.paints);
     std::printf("page-down   browse %8.3f ms   qtableview %8.3f ms  (median of %d)\n", f.pageBrowse * 1e3,
                 f.pageView * 1e3, o.repeat);
+    measureReport(o, b, l, f);
     b.browse->goTop();
     b.browse->paintTo(canvas);
     v.view->verticalScrollBar()->setValue(0);
@@ -655,5 +775,6 @@ int main(int argc, char** argv) {
     std::printf("ratio page-down browse/qtableview = %.2f\n", votes.pageBrowse / votes.pageView);
     std::printf("ratio open-padron %s/%s = %.2f\n", o.padron == 1000000 ? "1m" : std::to_string(o.padron).c_str(),
                 o.small == 20000 ? "20k" : std::to_string(o.small).c_str(), big / little);
+    std::printf("ratio report-pdf browse/qtextdocument = %.2f\n", votes.reportBrowse / votes.reportQt);
     return 0;
 }

@@ -14,6 +14,7 @@
 #include <variant>
 #include <vector>
 
+#include "Report.h"
 #include "WBrowse.h"
 
 class tCAbreBrow;
@@ -227,8 +228,28 @@ class tCAbreBrow : public TWBrowse {
         bool transparent = false;
         std::vector<int> merge;
         int kind = 2;
+        // On a printed page: the line's top and height and the last pixel column to fill,
+        // instead of the screen's, and every column from the first whatever the scrolled
+        // position and frozen columns.
+        std::optional<int> top, height, width;
+        bool allColumns = false;
     };
     void wBrwLine(Canvas* dc, const LineArgs& args);
+    // The arguments of the screen's lines: body line `line` of the current row (its values
+    // read now), header row `row` from 0, footer `i` from 1 (the first drawn lowest).
+    LineArgs bodyLineArgs(int line);
+    LineArgs headLineArgs(int row);
+    LineArgs footLineArgs(int i);
+
+    // ---- the default report ----
+    // Every row of the browse's order and scope (not only the page) under a title, with
+    // the header rows on every page, the footer rows after the last row, the date and page
+    // numbers, columns scaled to the page width, each line drawn as the screen draws it.
+    // The report walks the rows each time it is drawn and puts the position back; it must
+    // not outlive the browse.
+    TReport reportOf(const std::string& title);
+    // Opens the report in the print preview window (print or save as PDF from there).
+    void report(const std::string& title = "");
     // Vertical extent (top, bottom) of a line of a kind.
     std::pair<int, int> lineExtent(int kind, int line);
     // The usable width: the window less the vertical scroll bar.

@@ -146,9 +146,9 @@ int tCAbreBrow::paint() {
     return 0;
 }
 
-void tCAbreBrow::drawLine(int line) {
+tCAbreBrow::LineArgs tCAbreBrow::bodyLineArgs(int line) {
     LineArgs a;
-    a.line = line > 0 ? line : nRowPos;
+    a.line = line;
     a.values = bLine ? bLine() : BrowseRow{};
     a.textColor = nClrText;
     a.backColor = nClrPane;
@@ -157,7 +157,37 @@ void tCAbreBrow::drawLine(int line) {
     a.transparent = lTransparent;
     a.merge = getUnidas();
     a.kind = 2;
-    wBrwLine(nullptr, a);
+    return a;
+}
+
+tCAbreBrow::LineArgs tCAbreBrow::headLineArgs(int row) {
+    LineArgs a;
+    a.line = row;
+    a.values = aHeaders[size_t(row)];
+    a.textColor = nClrForeHead;
+    a.backColor = nClrBackHead;
+    a.justify = aHJustify.empty() ? aJustify : aHJustify;
+    a.lines = nHLineas;
+    a.merge = getHUnidas(row + 1);
+    a.kind = 1;
+    return a;
+}
+
+tCAbreBrow::LineArgs tCAbreBrow::footLineArgs(int i) {
+    LineArgs a;
+    a.line = int(aFooters.size()) - i + 1;
+    a.values = footerValues(aFooters[size_t(i - 1)], *this);
+    a.textColor = nClrFFore;
+    a.backColor = nClrFBack;
+    a.justify = aFJustify.empty() ? aJustify : aFJustify;
+    a.lines = nFLineas;
+    a.merge = getFUnidas(i);
+    a.kind = 3;
+    return a;
+}
+
+void tCAbreBrow::drawLine(int line) {
+    wBrwLine(nullptr, bodyLineArgs(line > 0 ? line : nRowPos));
 }
 
 void tCAbreBrow::drawSelect() {
@@ -180,34 +210,11 @@ void tCAbreBrow::drawSelect() {
 }
 
 void tCAbreBrow::drawHead() {
-    for (size_t r = 0; r < aHeaders.size(); ++r) {
-        LineArgs a;
-        a.line = int(r);
-        a.values = aHeaders[r];
-        a.textColor = nClrForeHead;
-        a.backColor = nClrBackHead;
-        a.justify = aHJustify.empty() ? aJustify : aHJustify;
-        a.lines = nHLineas;
-        a.merge = getHUnidas(int(r) + 1);
-        a.kind = 1;
-        wBrwLine(nullptr, a);
-    }
+    for (size_t r = 0; r < aHeaders.size(); ++r) wBrwLine(nullptr, headLineArgs(int(r)));
 }
 
 void tCAbreBrow::drawFoot() {
-    int n = int(aFooters.size());
-    for (int i = 1; i <= n; ++i) {
-        LineArgs a;
-        a.line = n - i + 1;
-        a.values = footerValues(aFooters[size_t(i - 1)], *this);
-        a.textColor = nClrFFore;
-        a.backColor = nClrFBack;
-        a.justify = aFJustify.empty() ? aJustify : aFJustify;
-        a.lines = nFLineas;
-        a.merge = getFUnidas(i);
-        a.kind = 3;
-        wBrwLine(nullptr, a);
-    }
+    for (int i = 1; i <= int(aFooters.size()); ++i) wBrwLine(nullptr, footLineArgs(i));
 }
 
 // ---- one line -----------------------------------------------------------------------------------
@@ -216,10 +223,11 @@ void tCAbreBrow::wBrwLine(Canvas* given, const LineArgs& a) {
     Canvas& dc = given ? *given : GetDC();
     std::vector<int> w = GetColSizes();
     int n = int(w.size());
-    auto [top, bottom] = lineExtent(a.kind, a.line);
+    auto [top, bottom] = a.top ? std::pair(*a.top, *a.top + a.height.value_or(nLineHeight) - 1)
+                               : lineExtent(a.kind, a.line);
     bool header = a.kind == 1;
     bool callbackSizes = a.callbackSizes || aColSizes.isCallback();
-    int usable = usableWidth();
+    int usable = a.width ? *a.width : usableWidth();
     bool widen = !header && (nLineStyle == 0 || nLineStyle == 7 || nLineStyle == 8);
     Color emptyBack = header ? sysColorBtnFace() : sysColorWindow();
     Color emptyText = sysColorBtnText();
@@ -308,7 +316,8 @@ void tCAbreBrow::wBrwLine(Canvas* given, const LineArgs& a) {
         return true;
     };
     bool more = true;
-    if (nFreeze > 0) more = drawFrom(1, std::min(nFreeze, n));
-    if (more) drawFrom(nFreeze > 0 ? std::max(nColPos, nFreeze + 1) : nColPos, n);
+    int freeze = a.allColumns ? 0 : nFreeze;
+    if (freeze > 0) more = drawFrom(1, std::min(freeze, n));
+    if (more) drawFrom(a.allColumns ? 1 : freeze > 0 ? std::max(nColPos, freeze + 1) : nColPos, n);
     if (!given) ReleaseDC();
 }

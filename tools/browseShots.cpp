@@ -4,7 +4,9 @@
 //                a frozen first column, the record counter under the grid;
 //   conteo.png   the vote-count layout: party logos over captions, the first two header
 //                cells merged, footers "Total" and "Representantes" merged over two columns,
-//                one cell bright green.
+//                one cell bright green;
+//   report.pdf, report-page1.png, preview.png   that browse's default report as a PDF
+//                file, its first page as an image, and the print preview window.
 // Runs offscreen when there is no display. SECONDS_SHOWN keeps each window up that long
 // (for grabbing the screen from outside, with the desktop's frame).
 #include <cstdio>
@@ -15,6 +17,7 @@
 #include "Control.h"
 #include "Dialog.h"
 #include "GuiHarness.h"
+#include "ImageCanvas.h"
 #include "Resources.h"
 #include "TableLayer.h"
 #include "arrayRdd.h"
@@ -68,6 +71,23 @@ bool padronShot(const std::string& out, const std::string& data) {
     return grab(dialog, out + "/padron.png");
 }
 
+bool reportShots(tCAbreBrow& b, const std::string& out) {
+    TReport report = b.reportOf("Conteo de votos para Presidente");
+    std::vector<Picture> pages = report.toImages();
+    if (pages.empty() || !report.toPdf(out + "/report.pdf")) return false;
+    ImageCanvas first(pages[0].width, pages[0].height);
+    first.picture(pages[0], Rect{0, 0, double(pages[0].width), double(pages[0].height)});
+    bool ok = first.savePng(out + "/report-page1.png");
+    GuiHarness harness;
+    harness.onNextModal([&](WindowView& view) {
+        waitWithEvents(gWait + 0.5);
+        ok = view.grab(out + "/preview.png") && ok;
+        view.close();
+    });
+    b.report("Conteo de votos para Presidente");
+    return ok;
+}
+
 bool conteoShot(const std::string& out) {
     const auto& partidos = PARTIDOS();
     TDialog dialog(DialogOptions{" Conteo de votos para Presidente de la nacion", 900, 420, Units::Pixels});
@@ -111,7 +131,7 @@ bool conteoShot(const std::string& out) {
         return std::nullopt;
     });
     b->Refresh();
-    return grab(dialog, out + "/conteo.png");
+    return reportShots(*b, out) && grab(dialog, out + "/conteo.png");
 }
 
 }  // namespace

@@ -361,27 +361,31 @@ const Drawing kDrawings[] = {
 // clang-format on
 
 Picture paint(const Drawing& d) {
-    const int width = int(std::string(d.rows.front()).size()), height = int(d.rows.size());
+    return paintLetters(d.name, d.rows);
+}
+
+}  // namespace
+
+Picture paintLetters(const std::string& name, const std::vector<const char*>& rows) {
+    const int width = int(std::string(rows.front()).size()), height = int(rows.size());
     Picture p(width, height);
     for (int y = 0; y < height; ++y) {
-        std::string row = d.rows[size_t(y)];
+        std::string row = rows[size_t(y)];
         if (int(row.size()) != width)
-            throw std::runtime_error(std::string("button image ") + d.name + ": row " +
+            throw std::runtime_error("button image " + name + ": row " +
                                      std::to_string(y) + " has another width");
         for (int x = 0; x < width; ++x) {
             const Ink* ink = nullptr;
             for (const Ink& i : kInks)
                 if (i.letter == row[size_t(x)]) ink = &i;
             if (!ink)
-                throw std::runtime_error(std::string("button image ") + d.name +
+                throw std::runtime_error("button image " + name +
                                          ": no colour for '" + row[size_t(x)] + "'");
             p.set(x, y, ink->color);
         }
     }
     return p;
 }
-
-}  // namespace
 
 std::vector<ButtonImage> buttonImages() {
     std::vector<ButtonImage> out;

@@ -3,6 +3,7 @@
 // "editar" a pencil, "nuevo" a blank sheet with a star, ...), each kept at the size and
 // depth the program's table of images gives it, written as "abc_" + name + ".bmp".
 // Their top-left pixel is the background grey that buttons show as their own face.
+#include <string>
 #include <vector>
 
 #include "partyLogos.h"
@@ -15,3 +16,13 @@ struct ButtonImage {
 // The seventeen images in name order. Throws std::runtime_error when a drawing uses a
 // colour letter it does not define or its rows are not all of one width.
 std::vector<ButtonImage> buttonImages();
+
+// The nine images of the browse windows' buttons, named as the windows ask for them:
+// "paloma" (a tick), "cruz" (a cross), "dooropen", "doorclose", "consultar" (a magnifying
+// glass over a page), "editbut" (a pencil over a page), "nuevo" (a new page), "eliminar"
+// (a bin) and "printer"; 16 x 16 at 24 bits, drawn in browseButtonImages.cpp.
+std::vector<ButtonImage> browseButtonImages();
+
+// A picture drawn as rows of colour letters (the letters are listed in buttonImages.cpp).
+// Throws std::runtime_error naming `name` on an unknown letter or uneven rows.
+Picture paintLetters(const std::string& name, const std::vector<const char*>& rows);

@@ -6,6 +6,8 @@
 //   b_mapa.bmp         16 x 15   the allocation button: a hemicycle of seats
 //   abc_*.bmp                    the 17 button and menu images (buttonImages.cpp), at
 //                                4, 8 or 24 bits per pixel
+//   paloma.bmp, cruz.bmp, ...     the 9 browse-window button images
+//                                (browseButtonImages.cpp), 16 x 16
 // Usage: urnalia_make_images <output folder>. The drawing is plain arithmetic, so every
 // machine writes the same bytes.
 #include <algorithm>
@@ -109,6 +111,7 @@ int main(int argc, char** argv) {
     try {
         pictures = partyLogos();
         buttons = buttonImages();
+        for (ButtonImage& b : browseButtonImages()) buttons.push_back(std::move(b));
     } catch (const std::exception& e) {
         std::fprintf(stderr, "%s\n", e.what());
         return 1;

@@ -1,6 +1,7 @@
 // _tBtnBmp and the built-in images: menu texts as tooltips and accelerators registered
 // with the window, the focus after a click, the invisible companion following its button,
-// images loaded by slot, reDefine over a dialog's control, and the seventeen images.
+// images loaded by slot, reDefine over a dialog's control, the seventeen images and the
+// nine of the browse windows.
 #include "btnBmp.h"
 
 #include <gtest/gtest.h>
@@ -15,6 +16,7 @@
 #include "TopWindow.h"
 #include "bmpCodec.h"
 #include "btnBmp_abc.h"
+#include "embeddedResources.h"
 
 namespace {
 
@@ -275,6 +277,26 @@ TEST(ButtonImages, EveryImageHasItsSizeDepthAndByteCount) {
     EXPECT_EQ(BTNBMP_ABC("NUEVO").text(), BTNBMP_ABC("nuevo").text());
     EXPECT_EQ(BTNBMP_ABC("Logo_PSOE").text(), "logo_psoe");  // a picture, but not of the set
     EXPECT_EQ(BTNBMP_ABC("Sin Imagen", &w).text(), "sin imagen");
+}
+
+// The browse windows ask for their button images by these names, in these cases.
+TEST(ButtonImages, TheBrowseWindowImagesResolveByTheirNamesAsPictures) {
+    registerEmbeddedResources();
+    std::set<std::vector<uint32_t>> seen;
+    for (const char* name :
+         {"paloma", "cruz", "DOOROPEN", "DOORCLOSE", "CONSULTAR", "EDITBUT", "NUEVO", "ELIMINAR", "printer"}) {
+        SCOPED_TRACE(name);
+        auto bytes = resourceBytes(name);
+        ASSERT_FALSE(bytes.empty());
+        EXPECT_EQ(bytes[28], 24);
+        Picture p;
+        ASSERT_TRUE(decodeBmp(bytes, p).ok());
+        EXPECT_EQ(p.width, 16);
+        EXPECT_EQ(p.height, 16);
+        std::set<uint32_t> colours(p.pixels.begin(), p.pixels.end());
+        EXPECT_GE(colours.size(), 3u);
+        EXPECT_TRUE(seen.insert(p.pixels).second);  // nine different pictures
+    }
 }
 
 }  // namespace
