@@ -314,7 +314,10 @@ class tCAbreBrow : public TWBrowse {
     void setFocusColumn(int col);
     long currentRowId();
     long orderPosition();
+  public:
     bool isTable() const { return !lMatriz && cAlias != "ARRAY" && !cAlias.empty(); }
+
+  private:
 
     std::string cSeek_;
     std::vector<int> aUnidas_;

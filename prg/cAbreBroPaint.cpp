@@ -119,6 +119,9 @@ Rect tCAbreBrow::cellRect(int col) {
 // ---- the page ---------------------------------------------------------------------------------
 
 int tCAbreBrow::paint() {
+    // Row callbacks read the current work area: the browsed one while the page is drawn.
+    std::optional<AliasScope> area;
+    if (isTable()) area.emplace(cAlias);
     Canvas& dc = GetDC();
     dc.fillRect(Rect{0, 0, double(width()), double(height())}, oBrush);
     if (lIconView) {
@@ -187,10 +190,14 @@ tCAbreBrow::LineArgs tCAbreBrow::footLineArgs(int i) {
 }
 
 void tCAbreBrow::drawLine(int line) {
+    std::optional<AliasScope> area;
+    if (isTable()) area.emplace(cAlias);
     wBrwLine(nullptr, bodyLineArgs(line > 0 ? line : nRowPos));
 }
 
 void tCAbreBrow::drawSelect() {
+    std::optional<AliasScope> area;
+    if (isTable()) area.emplace(cAlias);
     LineArgs a;
     a.line = nRowPos;
     a.values = bLine ? bLine() : BrowseRow{};

@@ -69,6 +69,8 @@ TReport tCAbreBrow::reportOf(const std::string& title) {
     ReportOptions options{.title = title.empty() ? std::string("Reporte") : title,
                           .paper = paperFor(columnsWidth(GetColSizes()))};
     auto render = [this, title = options.title](TPrinter& printer) {
+        std::optional<AliasScope> area;
+        if (isTable()) area.emplace(cAlias);
         int columns = columnsWidth(GetColSizes());
         PagePlan plan;
         plan.page = printer.geometry();

@@ -142,6 +142,13 @@ void WBrowseCore::newPost(const Value& initialIndex, MenuArg menu, const BarraAr
             break;
         }
     if (oBrw->nIndex == 0 && !aIndexNum.empty()) oBrw->nIndex = 1;
+    // Reports without their own callback print the browse.
+    for (Value& block : aPrintBlk)
+        if (!block.isBlock())
+            block = Value(Callable([this](const std::vector<Value>&) {
+                oBrw->report(frame().title());
+                return Value();
+            }));
     if (menu.kind == MenuArg::Kind::Default) installMenu(menuDefault());
     else if (menu.kind == MenuArg::Kind::Given) installMenu(std::move(menu.menu));
     uBarra = bar;

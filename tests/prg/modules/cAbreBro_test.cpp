@@ -477,3 +477,20 @@ TEST_F(Browse, TheSearchTextAndTheCounterShowInALabelAndInAnEntryField) {
 }
 
 }  // namespace
+
+namespace {
+
+TYPED_TEST(BrowseSeek, PaintReadsTheBrowsedTableWhateverAreaIsCurrent) {
+    auto& t = *this;
+    ASSERT_TRUE(DBCREATE("otra", {{"x", 'C', 8, 0}}, TypeParam::name));
+    ASSERT_TRUE(DBUSEAREA(true, TypeParam::name, "otra", "OTRA", false));
+    DBAPPEND();
+    FIELDPUT(1, Value("ajeno"));
+    RecordingCanvas canvas;
+    t.b->paintTo(canvas);
+    EXPECT_NE(find(textsOf(canvas), "ALVAREZ   "), nullptr);
+    EXPECT_EQ(find(textsOf(canvas), "ajeno   "), nullptr);
+    EXPECT_EQ(ALIAS(), "OTRA");
+}
+
+}  // namespace
