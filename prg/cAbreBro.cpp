@@ -12,6 +12,8 @@
 #include "TableLayer.h"
 #include "Text.h"
 #include "Window.h"
+#include "Dialog.h"
+#include "dlgTemplate.h"
 
 namespace {
 
@@ -201,6 +203,13 @@ tCAbreBrow* tCAbreBrow::ReDefine(CAbreBrowReDefine a) {
         Rect r = placeholder->pixelRect();
         n.nTop = r.top, n.nLeft = r.left, n.nWidth = r.width, n.nHeight = r.height;
         placeholder->hide();
+    } else if (auto* dialog = dynamic_cast<TDialog*>(a.oDlg)) {
+        // A place the dialog's template keeps for a browse, in dialog units.
+        if (const DlgItem* place = dialog->templateItem(a.nId)) {
+            double k = dialog->units() == Units::DialogUnits ? 1 : 2;
+            n.nTop = place->rect.top * k, n.nLeft = place->rect.left * k;
+            n.nWidth = place->rect.width * k, n.nHeight = place->rect.height * k;
+        }
     }
     return New(std::move(n));
 }

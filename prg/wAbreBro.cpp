@@ -133,15 +133,14 @@ tCAbreBrow* WBrowseCore::browse(const BrowseSource& source, std::vector<BrowseRo
     return oBrw;
 }
 
-void WBrowseCore::newPost(const Value& initialIndex, MenuArg menu, const BarraArg& bar) {
-    oBrw->oClase = static_cast<WBrowseCore*>(this);
-    oBrw->nIndex = 0;
+int WBrowseCore::indexPosition(const Value& index) const {
     for (size_t i = 0; i < aIndexNum.size(); ++i)
-        if (sameOrder(aIndexNum[i], initialIndex)) {
-            oBrw->nIndex = int(i + 1);
-            break;
-        }
-    if (oBrw->nIndex == 0 && !aIndexNum.empty()) oBrw->nIndex = 1;
+        if (sameOrder(aIndexNum[i], index)) return int(i + 1);
+    return 0;
+}
+
+void WBrowseCore::ownBrowse() {
+    oBrw->oClase = static_cast<WBrowseCore*>(this);
     // Reports without their own callback print the browse.
     for (Value& block : aPrintBlk)
         if (!block.isBlock())
@@ -149,11 +148,17 @@ void WBrowseCore::newPost(const Value& initialIndex, MenuArg menu, const BarraAr
                 oBrw->report(frame().title());
                 return Value();
             }));
+}
+
+void WBrowseCore::newPost(const Value& initialIndex, MenuArg menu, const BarraArg& bar) {
+    ownBrowse();
+    oBrw->nIndex = indexPosition(initialIndex);
+    if (oBrw->nIndex == 0 && !aIndexNum.empty()) oBrw->nIndex = 1;
     if (menu.kind == MenuArg::Kind::Default) installMenu(menuDefault());
     else if (menu.kind == MenuArg::Kind::Given) installMenu(std::move(menu.menu));
     uBarra = bar;
     barras();
-    if (oBrw->cAlias != "ARRAY" && !oBrw->lMatriz && oBrw->nIndex > 0) setIndex(oBrw->nIndex);
+    if (oBrw->isTable() && oBrw->nIndex > 0) setIndex(oBrw->nIndex);
 }
 
 void WBrowseCore::closeWith(bool ok) {

@@ -21,11 +21,10 @@
 #include <vector>
 
 #include "btnBmp.h"
+#include "Menu.h"
 #include "TopWindow.h"
 #include "cAbreBro.h"
 
-class TMenu;
-class TMenuItem;
 class TWindow;
 
 // What builds the button bar: the default bar, none (false), or a callable called with the
@@ -116,6 +115,10 @@ class WBrowseCore : public BtnMenuHost {
                  const Value& printBlk, const Value& printMsg, Value& initialIndex, const DblClickSpec& dblClick,
                  bool edit, const Value& yesNo, const Value& del, const Value& delAction);
     void newPost(const Value& initialIndex, MenuArg menu, const BarraArg& bar);
+    // The position of an order among the index orders, 0 when it is not one of them.
+    int indexPosition(const Value& index) const;
+    // The browse's owner becomes this window, and reports without a callback print the browse.
+    void ownBrowse();
     // Creates the browse with the window as parent and the positions of the window's new.
     tCAbreBrow* browse(const BrowseSource& source, std::vector<BrowseRow> headers, ColSizes sizes,
                        std::function<void(TWBrowse&)> change, DblClickSpec dblClick,

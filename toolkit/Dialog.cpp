@@ -1,5 +1,7 @@
 #include "Dialog.h"
 
+#include "Menu.h"
+
 #include <QTimer>
 #include <cmath>
 
@@ -124,6 +126,11 @@ TDialog::~TDialog() {
         if (w->isVisible()) w->done(0);
     }
     destroyControls();
+}
+
+void TDialog::setMenu(std::unique_ptr<TMenu> menu) {
+    menu_ = std::move(menu);
+    if (menu_) menu_->attachTo(*this);
 }
 
 int TDialog::activate(const ActivateOptions& o) {

@@ -61,6 +61,10 @@ class TDialog : public TWindowBase {
     explicit TDialog(DialogOptions options);
     ~TDialog() override;
 
+    // A menu bar along the top of the box, above the docked bars.
+    void setMenu(std::unique_ptr<class TMenu> menu);
+    class TMenu* menu() const { return menu_.get(); }
+
     // Closing check; empty allows closing.
     std::function<bool(TDialog&)> bValid;
     // A click on the box itself (not on a control that handles it), in pixels.
@@ -96,6 +100,7 @@ class TDialog : public TWindowBase {
     Value* templateValue(int id);
 
   private:
+    std::unique_ptr<class TMenu> menu_;
     struct Prepared;
     static Prepared prepare(DialogOptions o);
     explicit TDialog(Prepared p);

@@ -202,7 +202,29 @@ void TMenu::activate(int row, int col, TWindowBase* over) {
     if (alive) owner_ = before;  // an action may have destroyed the menu
 }
 
+namespace {
+// A menu bar held as a control of a window without a place of its own for one (a dialog):
+// docked along the top like a button bar.
+class MenuBarControl : public TControl {
+  public:
+    MenuBarControl(TWindowBase& parent, QMenuBar* bar) : TControl(parent, 0, Rect{}, implOf(parent, bar)) {
+        impl_->widget->resize(parent.width(), impl_->widget->sizeHint().height());
+        parent.dockTop(this);
+    }
+
+  private:
+    static std::unique_ptr<ControlImpl> implOf(TWindowBase& parent, QMenuBar* bar) {
+        bar->setParent(parent.impl().client);
+        auto impl = std::make_unique<ControlImpl>();
+        impl->widget = bar;
+        return impl;
+    }
+};
+}  // namespace
+
 void TMenu::attachTo(TWindowBase& window) {
     owner_ = &window;
-    if (impl_->bar && window.impl().menuHost) window.impl().menuHost->setMenuBar(impl_->bar);
+    if (!impl_->bar) return;
+    if (window.impl().menuHost) window.impl().menuHost->setMenuBar(impl_->bar);
+    else window.add<MenuBarControl>(impl_->bar.data());
 }
