@@ -1,5 +1,7 @@
 #include "MsgBar.h"
 
+#include <algorithm>
+
 #include <QPainter>
 #include <QWidget>
 
@@ -47,6 +49,10 @@ void sunken(Canvas& c, const Rect& r) {
 // ---- items ------------------------------------------------------------------------------
 
 TMsgItem::TMsgItem(TMsgBar& bar, MsgItemOptions options) : bar_(bar), options_(std::move(options)) {}
+
+int TMsgItem::width() const {
+    return std::max(options_.width, bar_.font().textWidth(options_.text) + 8);
+}
 
 void TMsgItem::SetText(const std::string& text) {
     if (options_.text == text) return;

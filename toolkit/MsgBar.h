@@ -25,7 +25,8 @@ class TMsgItem {
   public:
     TMsgItem(TMsgBar& bar, MsgItemOptions options);
 
-    int width() const { return options_.width; }
+    // The width asked, or more when the text needs it (a counter is never cut).
+    int width() const;
     const std::string& text() const { return options_.text; }
     void SetText(const std::string& text);
     Color textColor() const { return options_.textColor; }

@@ -25,7 +25,11 @@
 #include "cAbreBro.h"
 #include "datosWriter.h"
 #include "dbfCdxDriver.h"
+#include "Mdi.h"
+#include "dAbreBro.h"
+#include "mAbreBro.h"
 #include "mainConfig.h"
+#include "wAbreBro.h"
 
 namespace {
 
@@ -134,6 +138,96 @@ bool conteoShot(const std::string& out) {
     return reportShots(*b, out) && grab(dialog, out + "/conteo.png");
 }
 
+// Shows a top-level window for a moment and grabs it; `during` runs while it is up.
+bool grabWindow(TWindowBase& w, const std::string& title, const std::string& path,
+                const std::function<void(WindowView&)>& during = {}) {
+    waitWithEvents(gWait);
+    auto view = GuiHarness::window(title);
+    if (!view) return false;
+    if (during) during(*view);
+    return view->grab(path);
+}
+
+// The roll in a top-level browse window: bar, index tabs, status bar with a search and the
+// counter; then its "&Orden" menu open over it.
+bool windowShots(const std::string& out) {
+    auto dbl = [](const BrowseDblClick&) {};
+    auto w = uWTbrowse::New({.nBottom = 460, .nRight = 760,
+                             .source = BrowseSource([] {
+                                 BrowseRow row;
+                                 for (int f = 1; f <= 5; ++f) row.push_back(FIELDGET(f));
+                                 return row;
+                             }),
+                             .aHeaders = {{"Paterno", "Materno", "Nombre", "Clave", "Sexo"}},
+                             .bLDblClick = DblClickSpec(dbl), .cTitle = " Padrón de electores", .lPixel = true,
+                             .lEdit = true, .lDel = Value(true),
+                             .aIndexNum = Value(Array{Value("paterno"), Value("clave")}),
+                             .aIndexTxt = Value(Array{Value("Paterno"), Value("Clave")}),
+                             .aPrintTxt = Value("Listado"), .aColSizes = ColSizes{140, 140, 170, 170, 40},
+                             .cAlias = "PADRON"});
+    w->activate();
+    for (char c : std::string("Garc")) w->oBrw->seek(std::string(1, c));
+    bool ok = grabWindow(*w, " Padrón de electores", out + "/ventana.png");
+    TMenuItem* orden = w->menu()->find("&Orden");
+    if (orden && orden->submenu()) {
+        GuiHarness harness;
+        harness.onNextModal([&](WindowView& v) {
+            waitWithEvents(gWait);
+            auto window = GuiHarness::window(" Padrón de electores");
+            ok = window && window->grabWithPopups(out + "/ventana-orden.png") && ok;
+            v.key(Key::Escape);
+        });
+        Rect r = w->oBrw->pixelRect();
+        orden->submenu()->activate(int(r.top), 60, w.get());
+    }
+    w->end();
+
+    auto picker = uWTbrowse::New({.nBottom = 300, .nRight = 420, .source = BrowseSource([] {
+                                      return BrowseRow{FIELDGET(1), FIELDGET(3)};
+                                  }),
+                                  .aHeaders = {{"Paterno", "Nombre"}}, .cTitle = " Elija un elector", .lPixel = true,
+                                  .lYesNo = Value(true), .aColSizes = ColSizes{180, 200}, .cAlias = "PADRON"});
+    picker->activate();
+    ok = grabWindow(*picker, " Elija un elector", out + "/selector.png") && ok;
+    picker->end();
+    return ok;
+}
+
+// The allocation table in a dialog, and a catalogue in a child window of the frame.
+bool dialogAndChildShots(const std::string& out) {
+    Array rows;
+    for (int i = 1; i <= 25; ++i) rows.push_back(Value(Array{Value(std::to_string(i)), Value(i % 3 ? "PSOE" : "PP")}));
+    auto d = uDTbrowse::New({.base = {.nBottom = 24, .nRight = 40, .source = Value(std::move(rows)),
+                                      .cTitle = " Tabla de reparto"}});
+    d->oBrw->aHeaders = {{"Escaños", "Partido"}};
+    d->oBrw->setFooters({BrowseRow{"Total", "25"}});
+    d->oBrw->lDrawFooters = true;
+    bool ok = false;
+    GuiHarness harness;
+    harness.onNextModal([&](WindowView& v) {
+        waitWithEvents(gWait);
+        ok = v.grab(out + "/dialogo.png");
+        v.close();
+    });
+    d->activate();
+
+    TMdiFrame frame(WindowOptions{" Urnalia", 900, 560});
+    frame.activate();
+    auto c = uMTBrowse::New({.base = {.nBottom = 300, .nRight = 520,
+                                      .source = BrowseSource([] { return BrowseRow{FIELDGET(1), FIELDGET(2)}; }),
+                                      .aHeaders = {{"Paterno", "Materno"}}, .oWnd = &frame,
+                                      .cTitle = " Catálogo de electores", .lPixel = true,
+                                      .aIndexNum = Value(Array{Value("paterno")}),
+                                      .aIndexTxt = Value(Array{Value("Paterno")}), .aColSizes = ColSizes{200, 200},
+                                      .cAlias = "PADRON"},
+                             .nStyle = 5});
+    c->activate();
+    ok = grabWindow(frame, " Urnalia", out + "/hija.png") && ok;
+    c->end();
+    frame.end();
+    return ok;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -148,7 +242,7 @@ int main(int argc, char** argv) {
     appEnsure();
     arrayRddRegister();
     dbfCdxRegister();
-    bool ok = padronShot(out, out + "/datos") && conteoShot(out);
+    bool ok = padronShot(out, out + "/datos") && conteoShot(out) && windowShots(out) && dialogAndChildShots(out);
     std::printf("%s\n", ok ? "written" : "failed");
     return ok ? 0 : 1;
 }
