@@ -12,8 +12,9 @@
 // is left to the order of the base classes.
 //
 // Callers reach the hosted browse through `oBrw` (window->oBrw->aHeaders, ->unirHead,
-// ->drawFoot, ->upStable, ->nAt, ->lOk ...). The eleven event callbacks read through the
-// window are the browse's; assigning them through the window changes nothing.
+// ->drawFoot, ->upStable, ->nAt, ->lOk ...). The browse's event callbacks (bLClicked,
+// bLDblClick, bRClicked, bKeyChar ...) live on the browse alone: the window has none of its
+// own, so nothing assigned to the window can reach them.
 #include <functional>
 #include <memory>
 #include <optional>
@@ -144,12 +145,6 @@ class WBrowseCore : public BtnMenuHost {
     // Runs report n (1-based) of the report list.
     void runReport(int n);
 
-    // The eleven event callbacks read through the window are the browse's; assigning
-    // through the window leaves the browse's as they are.
-    std::function<void(int, int, int)> bLClicked() const { return oBrw ? oBrw->bLClicked : nullptr; }
-    std::function<void(int, int, int)> bRClicked() const { return oBrw ? oBrw->bRClicked : nullptr; }
-    std::function<void(const BrowseDblClick&)> bLDblClick() const { return oBrw ? oBrw->bLDblClick : nullptr; }
-    void setEventCallback(const std::string&, const Value&) {}
 
     // The window's right-click callback (showMenu once buttons registered).
     std::function<void(int row, int col)> bRClickedWindow;
