@@ -60,17 +60,25 @@ _tBtnBmp::_tBtnBmp(TWindowBase& parent, BtnBmpOptions options)
     if (bar()) oBtn_ = nullptr;  // bar buttons are reached through their bar's window
 }
 
+namespace {
+// The toolkit options of a button placed on a window or dialog (New and reDefine).
+template <class Args>
+BtnBmpOptions placedOptions(Args& a, const Rect& where) {
+    return BtnBmpOptions{.rect = where,
+                         .resName1 = a.resName1,
+                         .resName2 = a.resName2,
+                         .message = a.message,
+                         .action = std::move(a.action),
+                         .adjust = a.adjust,
+                         .toolTip = a.toolTip,
+                         .bWhen = std::move(a.bWhen),
+                         .id = a.id};
+}
+}  // namespace
+
 _tBtnBmp* _tBtnBmp::New(BtnBmpNewArgs a) {
     if (!a.window) return missing("New", "window");
-    auto* b = a.window->add<_tBtnBmp>(BtnBmpOptions{.rect = a.rect,
-                                                    .resName1 = a.resName1,
-                                                    .resName2 = a.resName2,
-                                                    .message = a.message,
-                                                    .action = std::move(a.action),
-                                                    .adjust = a.adjust,
-                                                    .toolTip = a.toolTip,
-                                                    .bWhen = std::move(a.bWhen),
-                                                    .id = a.id});
+    auto* b = a.window->add<_tBtnBmp>(placedOptions(a, a.rect));
     b->finish(a.mnuTxt, a.jump, a.image1, a.image2, a.image3, a.image4);
     return b;
 }
@@ -98,15 +106,7 @@ _tBtnBmp* _tBtnBmp::reDefine(BtnBmpReDefineArgs a) {
         where = stand->rect();
         stand->hide();
     }
-    auto* b = a.dialog->add<_tBtnBmp>(BtnBmpOptions{.rect = where,
-                                                    .resName1 = a.resName1,
-                                                    .resName2 = a.resName2,
-                                                    .message = a.message,
-                                                    .action = std::move(a.action),
-                                                    .adjust = a.adjust,
-                                                    .toolTip = a.toolTip,
-                                                    .bWhen = std::move(a.bWhen),
-                                                    .id = a.id});
+    auto* b = a.dialog->add<_tBtnBmp>(placedOptions(a, where));
     b->finish(a.mnuTxt, a.jump, a.image1, a.image2, a.image3, a.image4);
     return b;
 }

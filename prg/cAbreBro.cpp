@@ -58,26 +58,6 @@ bool hasOrderBag() {
     return !DBORDERINFO(DBOI_BAGNAME).isNil();
 }
 
-std::string utf8Of(char32_t c) {
-    std::string s;
-    if (c < 0x80) {
-        s += char(c);
-    } else if (c < 0x800) {
-        s += char(0xC0 | (c >> 6));
-        s += char(0x80 | (c & 0x3F));
-    } else if (c < 0x10000) {
-        s += char(0xE0 | (c >> 12));
-        s += char(0x80 | ((c >> 6) & 0x3F));
-        s += char(0x80 | (c & 0x3F));
-    } else {
-        s += char(0xF0 | (c >> 18));
-        s += char(0x80 | ((c >> 12) & 0x3F));
-        s += char(0x80 | ((c >> 6) & 0x3F));
-        s += char(0x80 | (c & 0x3F));
-    }
-    return s;
-}
-
 std::vector<int> ones(size_t n) {
     return std::vector<int>(n, 1);
 }
@@ -89,7 +69,7 @@ void markGroup(std::vector<int>& spec, int col, int span) {
     for (int k = 1; k < span && size_t(col + k) <= spec.size(); ++k) spec[size_t(col - 1 + k)] = -k;
 }
 
-// A header or footer merge specification: the group marked in row r, or in every row.
+// Marks a group in the merge rows of the header or footer: in row r, or in every row.
 void mergeBlock(MergeSpec& spec, size_t blockRows, size_t width, int col, int span, std::optional<int> row) {
     if (spec.rows.empty()) spec.rows.push_back(ones(width));
     if (row && blockRows > 1 && !spec.perRow) {
@@ -450,7 +430,7 @@ void tCAbreBrow::keyChar(int key, int flags) {
     if (key == 13) {
         lDblClick(std::nullopt, std::nullopt, flags, false, false);
     } else if (key != 9 && key != 27) {
-        std::string ch = key == 8 || key == 127 ? std::string(1, char(key)) : utf8Of(char32_t(key));
+        std::string ch = key == 8 || key == 127 ? std::string(1, char(key)) : text::fromCodePoint(char32_t(key));
         seek(ch);
     }
     TWBrowse::keyChar(key, flags);

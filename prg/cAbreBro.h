@@ -60,7 +60,7 @@ using SeekCallback = std::function<Value(const Value& search, int nIndex)>;
 // Footer content: each row is a list of values or a callback giving them.
 using FooterRow = std::variant<BrowseRow, std::function<BrowseRow(tCAbreBrow&)>>;
 
-// A merge specification: one flat list used for every row of its block, or one per row.
+// Merged cells of a block: one flat list used for every row of the block, or one list per row.
 struct MergeSpec {
     std::vector<std::vector<int>> rows;  // one row: flat
     bool perRow = false;

@@ -31,11 +31,7 @@ bool dAbreBrow::activate(ActivateOptions options) {
         if (bInicio) bInicio(d);
         if (callerInit) callerInit(d);
     };
-    if (oBrw && !oBrw->bRClicked)
-        oBrw->bRClicked = [this](int row, int col, int) {
-            Rect r = oBrw->pixelRect();
-            showMenu(int(r.top) + row, int(r.left) + col, 0, this);
-        };
+    browseMenuOnRightClick();
     TDialog::activate(options);
     return oBrw && oBrw->lOk;
 }

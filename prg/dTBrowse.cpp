@@ -6,11 +6,9 @@
 
 std::unique_ptr<uDTbrowse> uDTbrowse::New(DTbrowseNew args) {
     WTbrowseNew& a = args.base;
-    TFont font;
-    double rowUnit = a.lPixel ? 1 : font.textHeight(), colUnit = a.lPixel ? 1 : font.textWidth("B");
-    int width = int((a.nRight - a.nLeft) * colUnit), height = int((a.nBottom - a.nTop) * rowUnit);
+    FramePlace place = framePlace(a);
     bool fromTemplate = !args.cResName.empty();
-    DialogOptions options{a.cTitle, width > 0 ? width : 640, height > 0 ? height : 400, Units::Pixels};
+    DialogOptions options{a.cTitle, place.width, place.height, Units::Pixels};
     options.parent = a.oWnd;
     if (fromTemplate) options.templateName = args.cResName;
     Value initial = a.uIndex;
@@ -19,8 +17,7 @@ std::unique_ptr<uDTbrowse> uDTbrowse::New(DTbrowseNew args) {
                a.lEdit, a.lYesNo, a.lDel, a.bBtnDel);
     uDTbrowse* self = d.get();
     if (!fromTemplate) {
-        d->browse(a.source, std::move(a.aHeaders), std::move(a.aColSizes), std::move(a.bChange), a.bLDblClick,
-                  std::move(a.bRClicked), a.cAlias, std::move(a.bLClicked), std::move(a.bSeek), a.lSeekEOF);
+        d->browseOf(a);
     } else {
         CAbreBrowReDefine r;
         r.nId = args.nBrwId;
@@ -40,7 +37,7 @@ std::unique_ptr<uDTbrowse> uDTbrowse::New(DTbrowseNew args) {
         r.lSeekEOF = a.lSeekEOF;
         d->oBrw = tCAbreBrow::ReDefine(std::move(r));
     }
-    if (a.oBrush) d->oBrw->oBrush = *a.oBrush;
+    if (fromTemplate && a.oBrush) d->oBrw->oBrush = *a.oBrush;
     // Unlike the browse window, an initial index that is not among the orders selects none.
     d->oBrw->nIndex = d->indexPosition(initial);
     d->ownBrowse();

@@ -28,11 +28,7 @@ bool tMAbreBrow::closeFrame() {
 }
 
 void tMAbreBrow::activate(TWindow::Show how) {
-    if (oBrw && !oBrw->bRClicked)
-        oBrw->bRClicked = [this](int row, int col, int) {
-            Rect r = oBrw->pixelRect();
-            showMenu(int(r.top) + row, int(r.left) + col, 0, this);
-        };
+    browseMenuOnRightClick();
     TMdiChild::activate(how);
 }
 

@@ -11,18 +11,13 @@ std::unique_ptr<uMTBrowse> uMTBrowse::New(MTbrowseNew args) {
                                .operation = "uMTBrowse:New"});
         return nullptr;
     }
-    TFont font;
-    double rowUnit = a.lPixel ? 1 : font.textHeight(), colUnit = a.lPixel ? 1 : font.textWidth("B");
-    int width = int((a.nRight - a.nLeft) * colUnit), height = int((a.nBottom - a.nTop) * rowUnit);
+    FramePlace place = framePlace(a);
     Value initial = a.uIndex;
-    auto c = std::make_unique<uMTBrowse>(
-        *frame, MdiChildOptions{a.cTitle, width > 0 ? width : 640, height > 0 ? height : 400, Units::Pixels});
+    auto c = std::make_unique<uMTBrowse>(*frame, MdiChildOptions{a.cTitle, place.width, place.height, Units::Pixels});
     c->newPrev(a.aIndexTxt, a.aIndexNum, a.aIndexMsg, a.aPrintTxt, a.aPrintBlk, a.aPrintMsg, initial, a.bLDblClick,
                a.lEdit, a.lYesNo, a.lDel, a.bBtnDel);
     if (!a.oIcon.empty()) c->setIcon(TIcon::fromResource(a.oIcon));
-    c->browse(a.source, std::move(a.aHeaders), std::move(a.aColSizes), std::move(a.bChange), a.bLDblClick,
-              std::move(a.bRClicked), a.cAlias, std::move(a.bLClicked), std::move(a.bSeek), a.lSeekEOF);
-    if (a.oBrush) c->oBrw->oBrush = *a.oBrush;
+    c->browseOf(a);
     c->setClient(c->oBrw);
     c->newPost(initial, std::move(a.oMenu), a.uBarra);
     return c;

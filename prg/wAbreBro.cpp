@@ -150,6 +150,13 @@ void WBrowseCore::ownBrowse() {
             }));
 }
 
+tCAbreBrow* WBrowseCore::browseOf(WTbrowseNew& a) {
+    browse(a.source, std::move(a.aHeaders), std::move(a.aColSizes), std::move(a.bChange), a.bLDblClick,
+           std::move(a.bRClicked), a.cAlias, std::move(a.bLClicked), std::move(a.bSeek), a.lSeekEOF);
+    if (a.oBrush) oBrw->oBrush = *a.oBrush;
+    return oBrw;
+}
+
 void WBrowseCore::newPost(const Value& initialIndex, MenuArg menu, const BarraArg& bar) {
     ownBrowse();
     oBrw->nIndex = indexPosition(initialIndex);
@@ -159,6 +166,26 @@ void WBrowseCore::newPost(const Value& initialIndex, MenuArg menu, const BarraAr
     uBarra = bar;
     barras();
     if (oBrw->isTable() && oBrw->nIndex > 0) setIndex(oBrw->nIndex);
+}
+
+WBrowseCore::FramePlace WBrowseCore::framePlace(const WTbrowseNew& a) {
+    TFont font;
+    double rowUnit = a.lPixel ? 1 : font.textHeight(), colUnit = a.lPixel ? 1 : font.textWidth("B");
+    FramePlace p;
+    p.top = int(a.nTop * rowUnit);
+    p.left = int(a.nLeft * colUnit);
+    int width = int((a.nRight - a.nLeft) * colUnit), height = int((a.nBottom - a.nTop) * rowUnit);
+    if (width > 0) p.width = width;
+    if (height > 0) p.height = height;
+    return p;
+}
+
+void WBrowseCore::browseMenuOnRightClick() {
+    if (!oBrw || oBrw->bRClicked) return;
+    oBrw->bRClicked = [this](int row, int col, int) {
+        Rect r = oBrw->pixelRect();
+        showMenu(int(r.top) + row, int(r.left) + col, 0, &frame());
+    };
 }
 
 void WBrowseCore::closeWith(bool ok) {

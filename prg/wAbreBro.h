@@ -125,6 +125,8 @@ class WBrowseCore : public BtnMenuHost {
                        std::function<void(TWBrowse&)> change, DblClickSpec dblClick,
                        std::function<void(int, int, int)> rClicked, const std::string& alias,
                        std::function<void(int, int, int)> lClicked, SeekCallback seek, bool seekEOF);
+    // The browse of the constructors' positions (5, 6, 27, 29, 8, 30, 28, 31, 23, 24; brush 32).
+    tCAbreBrow* browseOf(WTbrowseNew& args);
     void barras();
     std::unique_ptr<TMenu> menuDefault();
     void addMenu(_tBtnBmp& button) override;
@@ -142,6 +144,14 @@ class WBrowseCore : public BtnMenuHost {
     bool end();
     // Control+letter of the registered buttons: true when a button was clicked.
     bool acceleratorKey(char32_t key);
+    // Where positions 1-4 put a frame, in pixels: text rows and columns unless in pixels;
+    // 640 x 400 when no size is given.
+    struct FramePlace {
+        int top = 0, left = 0, width = 640, height = 400;
+    };
+    static FramePlace framePlace(const WTbrowseNew& args);
+    // Gives the browse a right click that opens the button menu, when it has none.
+    void browseMenuOnRightClick();
     // Runs report n (1-based) of the report list.
     void runReport(int n);
 

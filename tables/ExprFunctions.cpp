@@ -318,23 +318,7 @@ Value fnAt(FnArgs& a) {
 Value fnChr(FnArgs& a) {
     int64_t c = a.count(0);
     if (c < 0 || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)) a.fail();
-    std::string s;
-    if (c < 0x80) {
-        s += char(c);
-    } else if (c < 0x800) {
-        s += char(0xC0 | (c >> 6));
-        s += char(0x80 | (c & 0x3F));
-    } else if (c < 0x10000) {
-        s += char(0xE0 | (c >> 12));
-        s += char(0x80 | ((c >> 6) & 0x3F));
-        s += char(0x80 | (c & 0x3F));
-    } else {
-        s += char(0xF0 | (c >> 18));
-        s += char(0x80 | ((c >> 12) & 0x3F));
-        s += char(0x80 | ((c >> 6) & 0x3F));
-        s += char(0x80 | (c & 0x3F));
-    }
-    return Value(std::move(s));
+    return Value(text::fromCodePoint(char32_t(c)));
 }
 
 // Code point of the first character; a byte that starts no valid sequence stands for itself.

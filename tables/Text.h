@@ -16,6 +16,8 @@ std::string rtrim(std::string_view s);
 std::string ltrim(std::string_view s);
 std::string upper(std::string_view s);  // ASCII and Latin-1 letters
 std::string lower(std::string_view s);
+// The UTF-8 bytes of one code point.
+std::string fromCodePoint(char32_t c);
 // Number as text of `width` characters with `decimals` decimals, right aligned;
 // a row of '*' when it does not fit.
 std::string formatNumber(double n, int width, int decimals);

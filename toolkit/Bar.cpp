@@ -7,25 +7,18 @@
 
 #include "Resources.h"
 #include "Window.h"
-#include "internal/PainterCanvas.h"
+#include "internal/CanvasWidget.h"
 #include "internal/QtBridge.h"
 #include "internal/Widgets.h"
 
 namespace {
 
 // Paints the bar and passes it the mouse; the buttons are its child widgets.
-class BarWidget : public QWidget {
+class BarWidget : public CanvasWidget<TBar> {
   public:
-    explicit BarWidget(QWidget* parent) : QWidget(parent) { setMouseTracking(true); }
-    TBar* owner = nullptr;
+    explicit BarWidget(QWidget* parent) : CanvasWidget(parent) { setMouseTracking(true); }
 
   protected:
-    void paintEvent(QPaintEvent*) override {
-        if (!owner) return;
-        QPainter painter(this);
-        PainterCanvas canvas(painter);
-        owner->Paint(canvas);
-    }
     void mousePressEvent(QMouseEvent* e) override {
         QPoint at = e->position().toPoint();
         if (owner && e->button() == Qt::RightButton && owner->bRClicked)

@@ -11,7 +11,7 @@
 #include "Resources.h"
 #include "Window.h"
 #include "bmpCodec.h"
-#include "internal/PainterCanvas.h"
+#include "internal/CanvasWidget.h"
 #include "internal/QtBridge.h"
 #include "internal/Widgets.h"
 
@@ -21,18 +21,11 @@ constexpr Color kFacePressed = RGB(218, 218, 218), kFaceHover = RGB(250, 250, 25
 constexpr Color kLight = colors::white, kShadow = RGB(128, 128, 128);
 
 // Passes the mouse, keys and painting of the widget to its button.
-class BtnBmpWidget : public QWidget {
+class BtnBmpWidget : public CanvasWidget<TBtnBmp> {
   public:
-    explicit BtnBmpWidget(QWidget* parent) : QWidget(parent) { setMouseTracking(true); }
-    TBtnBmp* owner = nullptr;
+    explicit BtnBmpWidget(QWidget* parent) : CanvasWidget(parent) { setMouseTracking(true); }
 
   protected:
-    void paintEvent(QPaintEvent*) override {
-        if (!owner) return;
-        QPainter painter(this);
-        PainterCanvas canvas(painter);
-        owner->Paint(canvas);
-    }
     void mousePressEvent(QMouseEvent* e) override {
         if (!owner || !isEnabled()) return;
         QPoint at = e->position().toPoint();

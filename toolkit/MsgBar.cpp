@@ -6,24 +6,12 @@
 #include <QWidget>
 
 #include "Window.h"
-#include "internal/PainterCanvas.h"
+#include "internal/CanvasWidget.h"
 #include "internal/Widgets.h"
 
 namespace {
 
-class MsgBarWidget : public QWidget {
-  public:
-    explicit MsgBarWidget(QWidget* parent) : QWidget(parent) {}
-    TMsgBar* owner = nullptr;
-
-  protected:
-    void paintEvent(QPaintEvent*) override {
-        if (!owner) return;
-        QPainter painter(this);
-        PainterCanvas canvas(painter);
-        owner->Paint(canvas);
-    }
-};
+using MsgBarWidget = CanvasWidget<TMsgBar>;
 
 std::unique_ptr<ControlImpl> msgBarImpl(TWindowBase& parent) {
     auto impl = std::make_unique<ControlImpl>();
