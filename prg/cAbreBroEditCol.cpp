@@ -234,6 +234,7 @@ Value tCAbreBrow::meter(int col, std::function<Value(const std::vector<Value>&)>
                                 .height = int(cell.height),
                                 .units = Units::Pixels,
                                 .popup = true,
+                                .overlay = true,
                                 .parent = &parent()});
     popup.placeOver(*this, cell);
     TMeter* bar =

@@ -82,7 +82,7 @@ bool uEntorno::rebuildIndexes(const std::vector<EntornoIndex>& defs, bool compac
     if (Value full = DBINFO(DBI_FULLPATH); full.isText() && !full.text().empty() && !INDEXEXT().empty()) {
         std::filesystem::path p(full.text());
         production = (p.parent_path() / p.stem()).string() + INDEXEXT();
-        side = production + ".new~";
+        side = production + ".new~";  // the driver's name for a file built to replace another
     }
     if (compact) {
         // The old index no longer fits a compacted table: it goes before the records move.
@@ -256,7 +256,7 @@ void ReindexDialog::run() {
     dialog_ = std::make_unique<TDialog>(DialogOptions{.title = title, .width = 304, .height = 242});
     TDialog& d = *dialog_;
     d.bValid = [this](TDialog&) { return !running_; };
-    d.add<TSay>(SayOptions{.rect = {5, 7, 60, 8}, .text = "&Archivos"});
+    TSay* filesLabel = d.add<TSay>(SayOptions{.rect = {5, 7, 60, 8}, .text = "&Archivos"});
     auto rowValues = std::make_shared<Array>(rows_.size(), Value(Array{}));
     files_ = tCAbreBrow::New(CAbreBrowNew{.nTop = 12,
                                           .nLeft = 5,
@@ -276,7 +276,8 @@ void ReindexDialog::run() {
     };
     files_->aColSizes = ColSizes{100, 20, 20};
     files_->lCellStyle = level_ == 3;
-    d.add<TSay>(SayOptions{.rect = {37, 95, 50, 8}, .text = "&Indices"});
+    filesLabel->setBuddy(*files_);
+    TSay* indexesLabel = d.add<TSay>(SayOptions{.rect = {37, 95, 50, 8}, .text = "&Indices"});
     indexes_ = tCAbreBrow::New(CAbreBrowNew{.nTop = 44,
                                             .nLeft = 93,
                                             .nWidth = 55,
@@ -285,6 +286,7 @@ void ReindexDialog::run() {
                                             .aColSizes = ColSizes{100},
                                             .oWnd = &d});
     indexes_->lDrawHeaders = false;
+    indexesLabel->setBuddy(*indexes_);
     loadDefinitions();
     if (!automatic) {
         d.add<TButton>(ButtonOptions{.rect = {5, 98, 42, 12}, .caption = "&Generar", .action = [this] {

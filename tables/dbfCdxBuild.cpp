@@ -359,9 +359,11 @@ bool createTag(DbfCdxArea& s, const OrderCreateInfo& info) {
     bool ok;
     if (!s.index) {
         // A new file is written beside and renamed into place: a table never meets a
-        // half-written index.
-        std::string side = sideFile(path);
-        ok = buildIndexFile(s, side, {def}) && installIndexFile(s, side, path);
+        // half-written index. A file that is itself a side file (an index being built to
+        // replace another) is never opened with a table, and is written in place.
+        bool inPlace = path.ends_with(sideFile(""));
+        std::string side = inPlace ? path : sideFile(path);
+        ok = buildIndexFile(s, side, {def}) && (inPlace || installIndexFile(s, side, path));
         if (ok && path == productionIndexPath(s)) markStructural(s);
     } else {
         auto old = std::find_if(s.index->tags.begin(), s.index->tags.end(),

@@ -138,6 +138,10 @@ void TSay::setIndent(int pixels) {
     labelOf(*this)->setContentsMargins(right ? 0 : indent_, 0, right ? indent_ : 0, 0);
 }
 
+void TSay::setBuddy(TControl& control) {
+    labelOf(*this)->setBuddy(control.impl().widget.data());
+}
+
 void TSay::setOnLeftClick(std::function<void(int, int)> f) {
     labelOf(*this)->clicks.left = std::move(f);
 }

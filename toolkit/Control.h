@@ -84,6 +84,9 @@ struct SayOptions {
 // a label without a handler lets the click through to its window.
 class TSay : public TControl {
   public:
+    // The control that Alt and the letter after "&" in the text give the focus to; the
+    // letter is shown underlined.
+    void setBuddy(TControl& control);
     TSay(TWindowBase& parent, SayOptions options);
 
     std::string text() const { return caption(); }

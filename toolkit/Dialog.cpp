@@ -21,6 +21,8 @@ std::unique_ptr<WindowImpl> makeDialog(const DialogOptions& o) {
     auto* w = new DialogWidget(parent);
     Qt::WindowFlags flags = kDialogFlags;
     if (o.popup) flags = Qt::Dialog | Qt::FramelessWindowHint;
+    // Window managers that ignore the "no frame" hint would put a title bar on it.
+    if (o.popup && o.overlay) flags |= Qt::BypassWindowManagerHint;
     if (o.helpIcon) flags |= Qt::WindowContextHelpButtonHint;
     w->setWindowFlags(flags);
     setTitleOf(w, o.title);

@@ -33,6 +33,9 @@ struct DialogOptions {
     int height = 200;
     Units units = Units::DialogUnits;  // of the controls placed in it
     bool popup = false;                // borderless pop-up without a caption
+    // A pop-up that only shows something (a progress bar) and takes no input: the window
+    // manager neither frames nor moves it.
+    bool overlay = false;
     bool helpIcon = false;
     TWindowBase* parent = nullptr;  // a dialog shown over another window
     std::string templateName;       // build the box from this dialog template

@@ -82,7 +82,10 @@ std::string TMeter::shownText() const {
 void TMeter::set(double position) {
     position_ = std::isnan(position) ? 0 : std::max(position, 0.0);
     if (total_ > 0) position_ = std::min(position_, total_);
-    display();
+    // Jobs call this for every few records: the bar is touched only when what it shows
+    // changes, and the clock read only when there is something new to paint.
+    if (stepsOf() != shownSteps_ || percent() != shownPercent_) display();
+    if (shownPercent_ == paintedPercent_) return;
     double now = clockSeconds();
     bool due = now - lastRefresh_ >= kRefreshMs / 1000.0;
     bool finished = total_ > 0 && position_ >= total_;
@@ -95,10 +98,14 @@ void TMeter::set(double position) {
 
 // The bar moves in thousandths; the text is the whole percentage, never rounded up to
 // 100% before the job is done.
+int TMeter::stepsOf() const {
+    return total_ > 0 ? int(std::lround(std::clamp(position_ / total_, 0.0, 1.0) * kSteps)) : 0;
+}
+
 void TMeter::display() {
     QProgressBar* bar = barOf(*this);
-    int steps =
-        total_ > 0 ? int(std::lround(std::clamp(position_ / total_, 0.0, 1.0) * kSteps)) : 0;
+    int steps = stepsOf();
+    shownSteps_ = steps;
     bar->setValue(steps);
     shownPercent_ = percent();
     bar->setFormat(qs(shownText()));

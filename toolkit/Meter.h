@@ -43,9 +43,11 @@ class TMeter : public TControl {
 
   private:
     void display();
+    int stepsOf() const;  // the bar's position in its own range
     double total_ = 100;
     double position_ = 0;
     int shownPercent_ = -1;
+    int shownSteps_ = -1;
     int paintedPercent_ = -1;                                        // at the last refresh
     double lastRefresh_ = -std::numeric_limits<double>::infinity();  // toolkit clock seconds
     std::shared_ptr<class MeterObject> self_;
