@@ -101,21 +101,6 @@ std::vector<fs::path> candidates(const std::string& name, bool opening) {
     return out;
 }
 
-// A file of the same folder whose name differs from `p`'s only in case; none when there is
-// no such file or more than one.
-std::optional<fs::path> sameNameAnyCase(const fs::path& p) {
-    std::error_code ec;
-    fs::path folder = p.has_parent_path() ? p.parent_path() : fs::path(".");
-    std::string wanted = text::upper(p.filename().string());
-    std::optional<fs::path> found;
-    for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
-        if (text::upper(it->path().filename().string()) != wanted) continue;
-        if (found) return std::nullopt;
-        found = it->path();
-    }
-    return found;
-}
-
 bool hasStructuralFlag(DbfCdxArea& s) {
     std::string flags;
     return s.file->read(28, 1, &flags).ok() && flags.size() == 1 && (flags[0] & 0x01);
@@ -250,7 +235,7 @@ bool DC_OPEN(Area& a, const OpenInfo& info) {
     // (a table registered as "CASILLAS.DBF" is the file casillas.dbf).
     for (const fs::path& c : paths) {
         if (std::error_code ec; fs::exists(p, ec)) break;
-        if (std::optional<fs::path> found = sameNameAnyCase(c)) p = *found;
+        if (std::string found = posixio::findAnyCase(c.string()); !found.empty()) p = found;
     }
     s.given = info.file;
     s.path = fullPath(p);

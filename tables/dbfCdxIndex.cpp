@@ -64,7 +64,9 @@ std::string bagPath(const DbfCdxArea& s, const std::string& bag) {
     std::filesystem::path p(bag);
     if (!p.has_extension()) p += ".cdx";
     if (p.is_relative()) p = std::filesystem::path(s.path).parent_path() / p;
-    return p.lexically_normal().string();
+    std::string path = p.lexically_normal().string();
+    std::string found = posixio::findAnyCase(path);
+    return found.empty() ? path : found;
 }
 
 namespace {
@@ -213,13 +215,14 @@ void takeKeptCounts(DiskIndex& x) {
 }  // namespace
 
 bool openIndex(DbfCdxArea& s, const std::string& path) {
-    closeIndex(s);
     int err = 0;
     std::shared_ptr<TableFile> file = TableFile::open(path, s.readOnly, false, &err);
     if (!file) {
+        // An index file that cannot be opened leaves the area with the one it had.
         raise(EG_OPEN, 1003, errorDescription(EG_OPEN) + " (" + std::strerror(err) + ")", path, true);
         return false;
     }
+    closeIndex(s);
     s.index = std::make_unique<DiskIndex>();
     s.index->path = path;
     s.index->file = std::move(file);

@@ -6,6 +6,9 @@
 
 #include <cerrno>
 #include <cstring>
+#include <filesystem>
+
+#include "Text.h"
 
 namespace posixio {
 
@@ -104,6 +107,22 @@ Status syncFolderOf(const std::string& path) {
 
 bool exists(const std::string& path) {
     return ::access(path.c_str(), F_OK) == 0;
+}
+
+std::string findAnyCase(const std::string& path) {
+    if (exists(path)) return path;
+    namespace fs = std::filesystem;
+    fs::path p(path);
+    std::string wanted = text::upper(p.filename().string());
+    std::string found;
+    std::error_code ec;
+    for (fs::directory_iterator it(p.has_parent_path() ? p.parent_path() : fs::path("."), ec), end;
+         !ec && it != end; it.increment(ec)) {
+        if (text::upper(it->path().filename().string()) != wanted) continue;
+        if (!found.empty()) return "";
+        found = it->path().string();
+    }
+    return found;
 }
 
 }  // namespace posixio

@@ -28,6 +28,10 @@ Status removeFile(const std::string& path);
 // Makes the names in the folder of `path` (created, renamed, removed) durable.
 Status syncFolderOf(const std::string& path);
 bool exists(const std::string& path);
+// `path` when it exists; otherwise the file of its folder whose name differs only in case
+// (the names of the tables' files come from systems that ignore case); "" when there is
+// none, or more than one.
+std::string findAnyCase(const std::string& path);
 
 // Called before every change these functions make to the disk (a write, a truncation, a
 // rename, a removal): `fd` is -1 for the changes made by name. Crash tests install one that

@@ -147,6 +147,20 @@ class Reindex : public DiskTest {
     GuiHarness harness;
 };
 
+TEST_F(Reindex, LowerCaseFilesOpenThroughTheEnvironmentWithTheirOrders) {
+    uEntorno e;
+    std::string alias;
+    e.add(EntornoFile{.file = "casillas", .aliasOut = &alias, .shared = Value(true)});
+    ASSERT_TRUE(e.open());
+    EXPECT_EQ(e.aArchivos()[0].file, "CASILLAS.DBF");
+    EXPECT_EQ(alias, "CASILLAS01");
+    EXPECT_EQ(ORDNAME(1), "VIEJO");
+    EXPECT_EQ(ORDSETFOCUS(), "VIEJO");  // the first order is current
+    EXPECT_FALSE(ORDLISTADD(folder + "/nohay.cdx"));  // a bag that cannot open ...
+    EXPECT_EQ(ORDNAME(1), "VIEJO");                   // ... leaves the orders there were
+    EXPECT_TRUE(errors.empty() || errors.back().fileName.find("nohay") != std::string::npos);
+}
+
 // Marks made with the keyboard in the list of tables: arrows move between rows and cells,
 // Enter toggles the mark of the current cell.
 void toggle(WindowView& v, int row, int col) {
