@@ -91,8 +91,8 @@ void INICIO_ACERCADE(acercaDeClass& aboutBox) {
 std::unique_ptr<TMenu> OMENU(const std::function<void(TMenu&)>& onBuild, bool popup) {
     auto build = [&onBuild, popup](TMenu& menu) {
         if (onBuild) onBuild(menu);
-        // The party catalogue, the counts and the index generator open their windows
-        // through the table environment; until it is there their items stay disabled.
+        // The party catalogue and the counts open their windows through the maintenance
+        // controller; until it is there their items stay disabled.
         menu.addMenu("&Archivo", [](TMenu& m) {
             m.add("P&artidos", MenuItemOptions{.enabled = false});
             m.add("&Salir", endMainWindow);
@@ -101,7 +101,7 @@ std::unique_ptr<TMenu> OMENU(const std::function<void(TMenu&)>& onBuild, bool po
             m.add("Presidente", MenuItemOptions{.enabled = false});
             m.add("Alcalde", MenuItemOptions{.enabled = false});
         });
-        menu.addMenu("&Utilerias", [](TMenu& m) { m.add("Generar índices", MenuItemOptions{.enabled = false}); });
+        menu.addMenu("&Utilerias", [](TMenu& m) { m.add("Generar índices", REINDEXAR); });
         menu.add("A&cerca de...", [] { ACERCADE({.autoClose = Value(true)}); });
         if (popup) {
             menu.separator();

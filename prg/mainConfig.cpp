@@ -8,6 +8,7 @@
 #include "arrayRdd.h"
 #include "bmp_es.h"
 #include "dbfCdxDriver.h"
+#include "uEntorno.h"
 
 std::unique_ptr<config> oConfig;
 
@@ -159,4 +160,13 @@ config& config::New(const TWindowBase* aboutBox) {
         createWhenMissing(name, conteosStructure(),
                           {{"puesto", "puesto + strZero(distrito,2)", "!deleted()"}, {"deleted", "deleted()", "deleted()"}});
     return *this;
+}
+
+void REINDEXAR() {
+    auto entorno = std::make_shared<uEntorno>();
+    O_UR_ENTORNO current(entorno);
+    for (const DbfTagDecl& t : DBFTAGS())
+        entorno->addIndex(EntornoFile{.file = t.table, .privateArea = Value(false), .readOnly = Value(false)},
+                          EntornoIndex{.key = t.key, .tag = t.tag, .forText = t.condition});
+    entorno->reindex();
 }

@@ -33,6 +33,10 @@ struct DbfTagDecl {
 // The 16 tags in table order and in their declared order.
 const std::vector<DbfTagDecl>& DBFTAGS();
 
+// "Generar índices": the index generation dialog over the three tables of the data folder,
+// which rebuilds the tags of DBFTAGS.
+void REINDEXAR();
+
 // Field lists of the election tables.
 Structure votosStructure();
 Structure conteosStructure();  // also "represen"

@@ -47,7 +47,7 @@ struct EntornoFile {
     // Filled by open: the alias and buffer of positions 3 and 4.
     std::string cAlias;
     std::shared_ptr<uDBF> oDbf;
-    bool ownArea() const { return privateArea.isNil() || privateArea.isTrue(); }
+    bool ownArea() const { return privateArea.isNil() || (privateArea.isLogical() && privateArea.logical()); }
 };
 
 // An index definition: positions 1 to 18 (addIndex's 9 to 26).
@@ -79,7 +79,9 @@ struct ReindexArgs {
     std::string title;
     std::string tickedImage;  // empty: marked cells read "Si"
     std::string blankImage;
-    std::optional<int> level;  // empty: 3
+    // The access level (empty: 3); with a user object, the option whose level the user's
+    // permissions decide.
+    Value level;
     const uUsuario* user = nullptr;
 };
 
@@ -129,6 +131,17 @@ class uEntorno {
 
     // The index generation dialog.
     void reindex(const ReindexArgs& args = {});
+
+    // The rebuild of the current area's table: its index list is cleared, the table is
+    // compacted when asked, and every definition is built in order, each through
+    // `through(i, build)`, which must call build with the meter that shows its progress (or
+    // nullptr). The tags of the table's own index file are built beside it and put in its
+    // place in one step once all are built, so that a stop at any point leaves the old file
+    // or the new one (a compacted table loses the old one first: it no longer fits the
+    // records). False when a definition could not be built; the old index file then stays.
+    using BuildStep = std::function<void(class TMeter* meter)>;
+    static bool rebuildIndexes(const std::vector<EntornoIndex>& defs, bool compact,
+                               const std::function<void(size_t i, const BuildStep& build)>& through);
 
     bool lAbierto() const { return lAbierto_; }
     const std::vector<EntornoFile>& aArchivos() const { return aArchivos_; }

@@ -6,9 +6,11 @@
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
+#include <optional>
 
 #include "Error.h"
 #include "TableLayer.h"
+#include "Text.h"
 #include "dbfCdxArea.h"
 #include "dbfCdxJournal.h"
 
@@ -97,6 +99,26 @@ std::vector<fs::path> candidates(const std::string& name, bool opening) {
         }
     }
     return out;
+}
+
+// A file of the same folder whose name differs from `p`'s only in case; none when there is
+// no such file or more than one.
+std::optional<fs::path> sameNameAnyCase(const fs::path& p) {
+    std::error_code ec;
+    fs::path folder = p.has_parent_path() ? p.parent_path() : fs::path(".");
+    std::string wanted = text::upper(p.filename().string());
+    std::optional<fs::path> found;
+    for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
+        if (text::upper(it->path().filename().string()) != wanted) continue;
+        if (found) return std::nullopt;
+        found = it->path();
+    }
+    return found;
+}
+
+bool hasStructuralFlag(DbfCdxArea& s) {
+    std::string flags;
+    return s.file->read(28, 1, &flags).ok() && flags.size() == 1 && (flags[0] & 0x01);
 }
 
 std::string fullPath(const fs::path& p) {
@@ -224,6 +246,12 @@ bool DC_OPEN(Area& a, const OpenInfo& info) {
             break;
         }
     }
+    // Names are matched without regard to case, as on the file systems the tables come from
+    // (a table registered as "CASILLAS.DBF" is the file casillas.dbf).
+    for (const fs::path& c : paths) {
+        if (std::error_code ec; fs::exists(p, ec)) break;
+        if (std::optional<fs::path> found = sameNameAnyCase(c)) p = *found;
+    }
     s.given = info.file;
     s.path = fullPath(p);
     s.shared = info.shared;
@@ -278,6 +306,11 @@ bool DC_OPEN(Area& a, const OpenInfo& info) {
     if (opened.alias.empty()) opened.alias = aliasFromFile(p.filename().string());
     if (!areaOpenBase(a, opened)) return false;
     std::string cdxPath = productionIndexPath(s);
+    if (tableSettings().autoOpen && !fs::exists(cdxPath, ec) && hasStructuralFlag(s))
+        // The header says the table has its index file and it is not there (an index
+        // rebuild stopped halfway, or the file was removed): the table opens without its
+        // orders, and the one who opens it is told.
+        raise(EG_OPEN, 1003, errorDescription(EG_OPEN) + " (production index missing)", cdxPath, true);
     if (tableSettings().autoOpen && fs::exists(cdxPath, ec)) {
         goToRecord(s, 0);  // the tags' key types are learnt on a blank record
         if (!openIndex(s, cdxPath)) {

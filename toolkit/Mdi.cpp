@@ -44,9 +44,20 @@ std::unique_ptr<WindowImpl> makeChild(TMdiFrame& frame, const MdiChildOptions& o
 
 // ---- the frame --------------------------------------------------------------------------
 
-TMdiFrame::TMdiFrame(WindowOptions options) : TWindow(std::move(options), true) {}
+namespace {
+TMdiFrame* g_appFrame = nullptr;
+}
+
+TMdiFrame::TMdiFrame(WindowOptions options) : TWindow(std::move(options), true) {
+    if (!g_appFrame) g_appFrame = this;
+}
+
+TMdiFrame* TMdiFrame::appFrame() {
+    return g_appFrame;
+}
 
 TMdiFrame::~TMdiFrame() {
+    if (g_appFrame == this) g_appFrame = nullptr;
     // Children outliving their frame lose their windows with it.
     for (TMdiChild* c : children_) c->frame_ = nullptr;
 }

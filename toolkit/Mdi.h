@@ -29,6 +29,8 @@ class TMdiFrame : public TWindow {
     // Children shown now, in creation order, and the active one (nullptr when none).
     std::vector<TMdiChild*> openChildren() const;
     TMdiChild* activeChild() const;
+    // The application's frame: the first frame made that still exists; nullptr when none.
+    static TMdiFrame* appFrame();
     void cascade();
     void tile();
 
