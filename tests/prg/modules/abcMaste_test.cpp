@@ -136,12 +136,17 @@ class Master : public DiskTest {
 };
 TYPED_TEST_SUITE(Master, BothDrivers);
 
+// Also while being built: the method asks for its own option again.
 TYPED_TEST(Master, AnOptionOpensOnceAndItsTablesCloseWithItsWindow) {
     auto& t = *this;
-    auto first = t.open();
+    auto first = std::make_shared<Colores>();
+    first->driver = t.driver;
+    first->reenter = true;
+    first->New(Tablas{TablaSpec("cat", Value(true), t.driver)}, {Value("P"), Value(0)});
     ASSERT_NE(first->oWnd, nullptr);
-    EXPECT_EQ(first->cAlias(), "CAT01");
+    EXPECT_EQ(first->built, 1);
     EXPECT_EQ(first->aliases, std::vector<std::string>{"CAT01"});
+    EXPECT_EQ(first->extras, (std::vector<Value>{Value("P"), Value(0)}));
     EXPECT_TRUE(first->oWnd->oBrw->lCellStyle);
     EXPECT_EQ(first->oWnd->nMenuInfo, 2);
     WBrowseCore* window = first->oWnd.get();
@@ -179,18 +184,6 @@ TYPED_TEST(Master, AMethodWithoutAWindowOrAnErrorLeavesNothingOpen) {
         EXPECT_EQ(SELECT("CAT01"), 0) << c.method;
         EXPECT_TRUE(abcMaster::hWnd()[c.method + "cat"].cerrada()) << c.method;
     }
-}
-
-TYPED_TEST(Master, WhileBeingBuiltTheOptionIsNotOpenedAgain) {
-    auto& t = *this;
-    auto ctl = std::make_shared<Colores>();
-    ctl->driver = t.driver;
-    ctl->reenter = true;
-    ctl->New(Tablas{TablaSpec("cat", Value(true), t.driver)}, {Value("P"), Value(0)});
-    EXPECT_EQ(ctl->built, 1);
-    ASSERT_EQ(ctl->extras.size(), 2u);
-    EXPECT_EQ(ctl->extras[0], Value("P"));
-    EXPECT_NE(ctl->oWnd, nullptr);
 }
 
 TYPED_TEST(Master, ASecondChoiceFocusesTheOpenChildWindow) {
