@@ -109,6 +109,12 @@ abcMaster& abcMaster::abrirOpcion(const std::string& method, const Tablas& table
         return *this;
     }
     if (entry.abriendo) return *this;
+    // The environment of an open option would be lost, and its tables with it.
+    if (oEntorno_ && oEntorno_->lAbierto()) {
+        raiseError(ErrorRecord{.genCode = EG_ARG, .subCode = 3, .subsystem = "ABCMASTER",
+                               .description = "The controller runs an open option already", .operation = "abrirOpcion"});
+        return *this;
+    }
     entry.abriendo = true;
 
     oEntorno_ = std::make_shared<uEntorno>();

@@ -158,6 +158,11 @@ TYPED_TEST(Master, AnOptionOpensOnceAndItsTablesCloseWithItsWindow) {
     EXPECT_EQ(second->oWnd, nullptr);
     EXPECT_NE(SELECT("CAT01"), 0);
     EXPECT_EQ(SELECT("CAT02"), 0);
+    // The open option's controller refuses another option and keeps its own tables.
+    first->abrirOpcion("vacio", Tablas{"otra"});
+    EXPECT_EQ(t.errors.size(), 1u);
+    EXPECT_EQ(first->built, 1);
+    EXPECT_TRUE(evalInAlias("CAT01", [] { return Value(USED()); }).logical());
 
     // Closing empties the registry and closes the tables; the alias is free again.
     first.reset();  // the registry keeps the controller while its window is open
