@@ -45,14 +45,17 @@ void purgeRetired() {
 
 // The base file name: without folder and extension.
 std::string baseName(const std::string& file) {
-    std::string name = file.substr(file.find_last_of("/\\") == std::string::npos ? 0 : file.find_last_of("/\\") + 1);
+    std::string name = file.substr(
+        file.find_last_of("/\\") == std::string::npos ? 0 : file.find_last_of("/\\") + 1);
     size_t dot = name.find_last_of('.');
     return dot == std::string::npos ? name : name.substr(0, dot);
 }
 
 void focus(WBrowseCore& window) {
-    if (auto* w = dynamic_cast<tWAbreBrow*>(&window)) w->restore();
-    else if (auto* c = dynamic_cast<tMAbreBrow*>(&window)) c->activate();
+    if (auto* w = dynamic_cast<tWAbreBrow*>(&window))
+        w->restore();
+    else if (auto* c = dynamic_cast<tMAbreBrow*>(&window))
+        c->activate();
     if (window.oBrw) window.oBrw->SetFocus();
 }
 
@@ -65,8 +68,10 @@ abcMaster::~abcMaster() {
     // Going down with the window open: the option closes with it, without the close check.
     for (auto& [key, entry] : hWnd())
         if (entry.ventana == oWnd.get()) entry = OpcionAbierta{};
-    if (auto* w = dynamic_cast<tWAbreBrow*>(oWnd.get())) w->bValid = nullptr;
-    else if (auto* c = dynamic_cast<tMAbreBrow*>(oWnd.get())) c->bValid = nullptr;
+    if (auto* w = dynamic_cast<tWAbreBrow*>(oWnd.get()))
+        w->bValid = nullptr;
+    else if (auto* c = dynamic_cast<tMAbreBrow*>(oWnd.get()))
+        c->bValid = nullptr;
     if (oWnd->oBrw) oWnd->oBrw->cAlias.clear();
     oWnd.reset();
     if (oEntorno_) oEntorno_->close();
@@ -93,11 +98,15 @@ abcMaster& abcMaster::New(const Tablas& tables, std::vector<Value> extra) {
     return abrirOpcion("", tables, std::move(extra));
 }
 
-abcMaster& abcMaster::abrirOpcion(const std::string& method, const Tablas& tables, std::vector<Value> extra) {
+abcMaster& abcMaster::abrirOpcion(const std::string& method, const Tablas& tables,
+                                  std::vector<Value> extra) {
     purgeRetired();
     if (tables.specs.empty() || tables.specs[0].name.empty()) {
-        raiseError(ErrorRecord{.genCode = EG_ARG, .subCode = 1, .subsystem = "ABCMASTER",
-                               .description = "An option needs its main table", .operation = "abrirOpcion"});
+        raiseError(ErrorRecord{.genCode = EG_ARG,
+                               .subCode = 1,
+                               .subsystem = "ABCMASTER",
+                               .description = "An option needs its main table",
+                               .operation = "abrirOpcion"});
         return *this;
     }
     const TablaSpec& main = tables.specs[0];
@@ -111,16 +120,22 @@ abcMaster& abcMaster::abrirOpcion(const std::string& method, const Tablas& table
     if (entry.abriendo) return *this;
     // The environment of an open option would be lost, and its tables with it.
     if (oEntorno_ && oEntorno_->lAbierto()) {
-        raiseError(ErrorRecord{.genCode = EG_ARG, .subCode = 3, .subsystem = "ABCMASTER",
-                               .description = "The controller runs an open option already", .operation = "abrirOpcion"});
+        raiseError(ErrorRecord{.genCode = EG_ARG,
+                               .subCode = 3,
+                               .subsystem = "ABCMASTER",
+                               .description = "The controller runs an open option already",
+                               .operation = "abrirOpcion"});
         return *this;
     }
     entry.abriendo = true;
 
     oEntorno_ = std::make_shared<uEntorno>();
     O_UR_ENTORNO current(oEntorno_);
-    oEntorno_->add(EntornoFile{.file = main.name, .privateArea = Value(true), .aliasOut = &cAlias_,
-                               .shared = main.flag, .driver = main.driver});
+    oEntorno_->add(EntornoFile{.file = main.name,
+                               .privateArea = Value(true),
+                               .aliasOut = &cAlias_,
+                               .shared = main.flag,
+                               .driver = main.driver});
     for (size_t i = 1; i < tables.specs.size(); ++i) {
         const TablaSpec& s = tables.specs[i];
         oEntorno_->add(EntornoFile{.file = s.name, .privateArea = s.flag, .driver = s.driver});
@@ -139,9 +154,12 @@ abcMaster& abcMaster::abrirOpcion(const std::string& method, const Tablas& table
         const std::string name = method.empty() ? baseName(main.name) : method;
         auto found = metodos_.find(text::upper(name));
         if (found == metodos_.end())
-            raiseError(ErrorRecord{.genCode = EG_NOFUNC, .subCode = 2, .subsystem = "ABCMASTER",
-                                   .description = "No method " + name + " builds the option's window",
-                                   .operation = "abrirOpcion"});
+            raiseError(
+                ErrorRecord{.genCode = EG_NOFUNC,
+                            .subCode = 2,
+                            .subsystem = "ABCMASTER",
+                            .description = "No method " + name + " builds the option's window",
+                            .operation = "abrirOpcion"});
         else
             found->second(cAlias_, extra);
     } catch (...) {
@@ -152,7 +170,8 @@ abcMaster& abcMaster::abrirOpcion(const std::string& method, const Tablas& table
         giveUp();
         return *this;
     }
-    registry[key] = OpcionAbierta{.ventana = oWnd.get(), .controlador = this, .dueno = weak_from_this().lock()};
+    registry[key] =
+        OpcionAbierta{.ventana = oWnd.get(), .controlador = this, .dueno = weak_from_this().lock()};
     showWindow(key);
     return *this;
 }
@@ -202,7 +221,8 @@ Value abcMaster::dblClick(WBrowseCore& window, bool lModif, bool lNew) {
     Value result;
     tCAbreBrow* b = window.oBrw;
     if (!b || !b->bLDblClick) return result;
-    b->bLDblClick(BrowseDblClick{.lModif = lModif, .lNew = lNew, .oBrow = b, .oClase = b->oClase, .result = &result});
+    b->bLDblClick(BrowseDblClick{
+        .lModif = lModif, .lNew = lNew, .oBrow = b, .oClase = b->oClase, .result = &result});
     return result;
 }
 

@@ -90,18 +90,21 @@ class abcMaster : public Object, public std::enable_shared_from_this<abcMaster> 
 
     // ---- opening ----
     abcMaster& New(const Tablas& tables, std::vector<Value> extra = {});
-    abcMaster& abrirOpcion(const std::string& method, const Tablas& tables, std::vector<Value> extra = {});
+    abcMaster& abrirOpcion(const std::string& method, const Tablas& tables,
+                           std::vector<Value> extra = {});
 
     // ---- menus and buttons ----
     void mant_menu(const std::string& title = "&Edición", const std::string& option = "",
                    const std::string& extras = "");
-    void mant_button(WBrowseCore& window, const std::string& option = "", const std::string& extras = "");
-    void mant_menuButton(const std::string& title, WBrowseCore& window, const std::string& option = "",
-                         const std::string& extras = "");
+    void mant_button(WBrowseCore& window, const std::string& option = "",
+                     const std::string& extras = "");
+    void mant_menuButton(const std::string& title, WBrowseCore& window,
+                         const std::string& option = "", const std::string& extras = "");
 
     // ---- maintenance ----
     void mant_click();
-    void mant_add(Init init = {}, WBrowseCore* window = nullptr, std::optional<bool> dialog = std::nullopt);
+    void mant_add(Init init = {}, WBrowseCore* window = nullptr,
+                  std::optional<bool> dialog = std::nullopt);
     void mant_edit(WBrowseCore* window = nullptr, std::optional<bool> dialog = std::nullopt);
     void mant_delete(WBrowseCore* window = nullptr);
 
@@ -110,7 +113,8 @@ class abcMaster : public Object, public std::enable_shared_from_this<abcMaster> 
     bool dbAppend(const std::string& alias);
     bool dbAppend(uDBF& buffer);
     // Deletes every record of the current order (within top..bottom when top is given).
-    bool dbDelete(const Value& top = Value(), const Value& bottom = Value(), const std::string& alias = "");
+    bool dbDelete(const Value& top = Value(), const Value& bottom = Value(),
+                  const std::string& alias = "");
     bool validaClave(const Value& key, const std::string& order, bool adding,
                      const std::string& message = "", const std::string& alias = "");
     void refrescaBrowse(bool accepted, WBrowseCore* window = nullptr);

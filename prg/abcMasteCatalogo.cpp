@@ -57,7 +57,8 @@ namespace {
 
 std::vector<Accion> acciones(abcMaster& m, const std::string& extras) {
     std::vector<Accion> list = {
-        {"(&A)gregar", "&Agregar", "Agregar un registro nuevo", "nuevo", "::mant_add()", 2, [&m] { m.mant_add(); }},
+        {"(&A)gregar", "&Agregar", "Agregar un registro nuevo", "nuevo", "::mant_add()", 2,
+         [&m] { m.mant_add(); }},
         {"(&M)odificar", "&Modificar", "Modificar el registro actual", "editar", "::mant_edit()", 2,
          [&m] { m.mant_edit(); }},
         {"(&E)liminar", "&Eliminar", "Eliminar el registro actual", "borrar", "::mant_delete()", 3,
@@ -83,8 +84,9 @@ void addPopup(const std::string& title, const std::vector<Accion>& list, const s
             if (withMessagesAndImages) {
                 o.message = a.message;
                 std::string bytes = imageBytes(a.image);
-                o.image = pictureFromBmp(std::span(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size()),
-                                         a.image);
+                o.image = pictureFromBmp(
+                    std::span(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size()),
+                    a.image);
             }
             popup.add(a.menuText, o);
         }
@@ -92,7 +94,8 @@ void addPopup(const std::string& title, const std::vector<Accion>& list, const s
 }
 
 // A 3D bar at the top of the window with a button per action.
-TBar* addBar(WBrowseCore& window, const std::vector<Accion>& list, const std::string& option, bool menuTexts) {
+TBar* addBar(WBrowseCore& window, const std::vector<Accion>& list, const std::string& option,
+             bool menuTexts) {
     TBar* bar = frameOf(window).add<TBar>(BarOptions{.is3D = true});
     if (!window.oBar) window.oBar = bar;
     for (const Accion& a : list)
@@ -108,16 +111,18 @@ TBar* addBar(WBrowseCore& window, const std::vector<Accion>& list, const std::st
 
 }  // namespace
 
-void abcMaster::mant_menu(const std::string& title, const std::string& option, const std::string& extras) {
+void abcMaster::mant_menu(const std::string& title, const std::string& option,
+                          const std::string& extras) {
     addPopup(title, acciones(*this, extras), option, false);
 }
 
-void abcMaster::mant_button(WBrowseCore& window, const std::string& option, const std::string& extras) {
+void abcMaster::mant_button(WBrowseCore& window, const std::string& option,
+                            const std::string& extras) {
     addBar(window, acciones(*this, extras), option, false);
 }
 
-void abcMaster::mant_menuButton(const std::string& title, WBrowseCore& window, const std::string& option,
-                                const std::string& extras) {
+void abcMaster::mant_menuButton(const std::string& title, WBrowseCore& window,
+                                const std::string& option, const std::string& extras) {
     std::vector<Accion> list = acciones(*this, extras);
     TBar* bar = addBar(window, list, option, true);
     bar->bMMoved = [](TBar& b, int, int) { b.setCursor(MouseCursor::Hand); };
@@ -148,11 +153,13 @@ void abcMaster::catalogoWindow(const CatalogoArgs& args, bool child) {
         tCAbreBrow::AliasScope in(current);
         return {FIELDGET(FIELDPOS("CLAVE")), FIELDGET(FIELDPOS("DESCRIP"))};
     };
-    const std::string option = args.option, extras = args.extras, title = "Ca&tálogo de " + args.name;
+    const std::string option = args.option, extras = args.extras,
+                      title = "Ca&tálogo de " + args.name;
     WTbrowseNew a;
     a.source = BrowseSource(std::function<BrowseRow()>(line));
     a.aHeaders = {{Value("Clave"), Value("Descripción")}};
-    a.bLDblClick = DblClickSpec([this, option](const BrowseDblClick& e) { catalogo_click(e, option); });
+    a.bLDblClick =
+        DblClickSpec([this, option](const BrowseDblClick& e) { catalogo_click(e, option); });
     a.cTitle = " Catálogo de " + args.name;
     a.uBarra = BarraArg([this, title, option, extras](WBrowseCore& window) {
         return OMENU([&](TMenu&) { mant_menuButton(title, window, option, extras); });
@@ -187,9 +194,10 @@ void abcMaster::catalogo_click(const BrowseDblClick& e, const std::string& optio
         };
     const bool accepted = b->lEditCol(col, value, o);
     // A single silent attempt at the lock: a refused one stores nothing.
-    const bool stored = accepted && evalInAlias(alias, [field, &value] {
-                                        return Value(RLOCK() && !FIELDPUT(FIELDPOS(field), value).isNil());
-                                    }).logical();
+    const bool stored =
+        accepted && evalInAlias(alias, [field, &value] {
+                        return Value(RLOCK() && !FIELDPUT(FIELDPOS(field), value).isNil());
+                    }).logical();
     refrescaBrowse(accepted, static_cast<WBrowseCore*>(b->oClase));
     if (e.result) *e.result = Value(stored);
 }

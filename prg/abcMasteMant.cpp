@@ -20,8 +20,11 @@ namespace {
 struct EnAlias {
     explicit EnAlias(const std::string& alias) {
         if (SELECT(alias) == 0) {
-            raiseError(ErrorRecord{.genCode = EG_NOALIAS, .subCode = 3, .subsystem = "ABCMASTER",
-                                   .description = "Alias not open: " + alias, .operation = "abcMaster"});
+            raiseError(ErrorRecord{.genCode = EG_NOALIAS,
+                                   .subCode = 3,
+                                   .subsystem = "ABCMASTER",
+                                   .description = "Alias not open: " + alias,
+                                   .operation = "abcMaster"});
             return;
         }
         scope = std::make_unique<tCAbreBrow::AliasScope>(alias);
@@ -130,9 +133,12 @@ void abcMaster::mant_edit(WBrowseCore* window, std::optional<bool> dialog) {
     const long before = recNoIn(alias);
     Value result = dblClick(*w, true, false);
     if (!dlg) return;  // in-browse style: the handler has done the editing
-    if (result.isNumber()) goToIn(alias, long(result.num()));
-    else if (std::shared_ptr<uDBF> buffer = bufferOf(result)) buffer->save();
-    else goToIn(alias, before);
+    if (result.isNumber())
+        goToIn(alias, long(result.num()));
+    else if (std::shared_ptr<uDBF> buffer = bufferOf(result))
+        buffer->save();
+    else
+        goToIn(alias, before);
     setIndexQuietly(*w);
 }
 
@@ -234,8 +240,8 @@ bool abcMaster::dbDelete(const Value& top, const Value& bottom, const std::strin
 
 // ---- key check and refresh -------------------------------------------------------------
 
-bool abcMaster::validaClave(const Value& key, const std::string& order, bool adding, const std::string& message,
-                            const std::string& alias) {
+bool abcMaster::validaClave(const Value& key, const std::string& order, bool adding,
+                            const std::string& message, const std::string& alias) {
     bool valid = false;
     {
         EnAlias in(alias.empty() ? cAlias_ : alias);
@@ -243,7 +249,8 @@ bool abcMaster::validaClave(const Value& key, const std::string& order, bool add
         const std::string previous = ORDSETFOCUS(Value(order));
         if (!adding) {
             const std::string keyText = INDEXKEY();
-            if (Block current = keyText.empty() ? Block() : compileBlock(keyText)) valid = current() == key;
+            if (Block current = keyText.empty() ? Block() : compileBlock(keyText))
+                valid = current() == key;
         }
         if (!valid) {
             // The seek must not move the record being edited or added.

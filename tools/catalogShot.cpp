@@ -24,26 +24,34 @@ double gWait = 0.2;
 class Colores : public abcMaster {
   public:
     explicit Colores(TMdiFrame* frame) {
-        registraMetodo("colores", [this, frame](const std::string& alias, const std::vector<Value>&) {
-            CatalogoArgs a{.alias = alias, .name = "Colores", .option = "colores", .columnWidths = {70, 220},
-                           .extras = "I", .frame = frame};
-            frame ? catalogo(a) : catalogoSdi(a);
-        });
+        registraMetodo("colores",
+                       [this, frame](const std::string& alias, const std::vector<Value>&) {
+                           CatalogoArgs a{.alias = alias,
+                                          .name = "Colores",
+                                          .option = "colores",
+                                          .columnWidths = {70, 220},
+                                          .extras = "I",
+                                          .frame = frame};
+                           frame ? catalogo(a) : catalogoSdi(a);
+                       });
     }
 };
 
 bool makeTable() {
-    if (!DBCREATE("colores", {{"clave", 'C', 4, 0}, {"descrip", 'C', 30, 0}}, "ARRAYRDD")) return false;
+    if (!DBCREATE("colores", {{"clave", 'C', 4, 0}, {"descrip", 'C', 30, 0}}, "ARRAYRDD"))
+        return false;
     if (!DBUSEAREA(true, "ARRAYRDD", "colores", "HACER", false)) return false;
-    const char* rows[][2] = {{"0001", "NEGRO"}, {"0002", "VERDE OLIVO"}, {"0003", "ROJO"},
-                             {"0004", "AZUL MARINO"}, {"0005", "BLANCO"},  {"0006", "AMARILLO"}};
+    const char* rows[][2] = {{"0001", "NEGRO"},  {"0002", "VERDE OLIVO"},
+                             {"0003", "ROJO"},   {"0004", "AZUL MARINO"},
+                             {"0005", "BLANCO"}, {"0006", "AMARILLO"}};
     for (auto& [clave, descrip] : rows) {
         if (!DBAPPEND()) return false;
         FIELDPUT(1, Value(clave));
         FIELDPUT(2, Value(descrip));
     }
-    const char* tags[][3] = {
-        {"clave", "clave", "!deleted()"}, {"descrip", "descrip", "!deleted()"}, {"deleted", "deleted()", "deleted()"}};
+    const char* tags[][3] = {{"clave", "clave", "!deleted()"},
+                             {"descrip", "descrip", "!deleted()"},
+                             {"deleted", "deleted()", "deleted()"}};
     for (auto& [tag, key, cond] : tags) {
         ORDCONDSET(OrderCondition{.forText = cond});
         if (!ORDCREATE("colores", tag, key)) return false;

@@ -25,15 +25,21 @@ namespace {
 class Colores : public abcMaster {
   public:
     explicit Colores(TMdiFrame* frame = nullptr) {
-        registraMetodo("cat", [this, frame](const std::string& alias, const std::vector<Value>& extra) {
-            ++built;
-            aliases.push_back(alias);
-            extras = extra;
-            if (reenter) abrirOpcion("", Tablas{TablaSpec("cat", Value(true), driver)});
-            CatalogoArgs a{.alias = alias, .name = "Colores", .option = "colores", .columnWidths = {60, 160},
-                           .extras = "I", .frame = frame};
-            frame ? catalogo(a) : catalogoSdi(a);
-        });
+        registraMetodo("cat",
+                       [this, frame](const std::string& alias, const std::vector<Value>& extra) {
+                           ++built;
+                           aliases.push_back(alias);
+                           extras = extra;
+                           if (reenter)
+                               abrirOpcion("", Tablas{TablaSpec("cat", Value(true), driver)});
+                           CatalogoArgs a{.alias = alias,
+                                          .name = "Colores",
+                                          .option = "colores",
+                                          .columnWidths = {60, 160},
+                                          .extras = "I",
+                                          .frame = frame};
+                           frame ? catalogo(a) : catalogoSdi(a);
+                       });
         registraMetodo("vacio", [this](const std::string&, const std::vector<Value>&) { ++built; });
     }
     std::string driver;
@@ -65,7 +71,8 @@ class Master : public DiskTest {
     void SetUp() override {
         DiskTest::SetUp();
         driver = Driver::name;
-        makeTable("CAT", {{"0001", "NEGRO"}, {"0002", "VERDE"}, {"0003", "ROJO"}, {"0004", "AZUL"}});
+        makeTable("CAT",
+                  {{"0001", "NEGRO"}, {"0002", "VERDE"}, {"0003", "ROJO"}, {"0004", "AZUL"}});
     }
     void TearDown() override {
         abcMasterCierraTodo();
@@ -112,14 +119,16 @@ class Master : public DiskTest {
         evalInAlias(alias, [&] {
             for (long r = 1; r <= LASTREC(); ++r) {
                 DBGOTO(r);
-                out.push_back(text::rtrim(FIELDGET(1).text()) + "|" + text::rtrim(FIELDGET(2).text()) +
-                              (DELETED() ? "*" : ""));
+                out.push_back(text::rtrim(FIELDGET(1).text()) + "|" +
+                              text::rtrim(FIELDGET(2).text()) + (DELETED() ? "*" : ""));
             }
             return Value();
         });
         return out;
     }
-    long recNo(const std::string& alias) { return long(evalInAlias(alias, [] { return Value(RECNO()); }).num()); }
+    long recNo(const std::string& alias) {
+        return long(evalInAlias(alias, [] { return Value(RECNO()); }).num());
+    }
     void deleteRecord(const std::string& alias, long record) {
         evalInAlias(alias, [record] {
             DBGOTO(record);
@@ -228,8 +237,9 @@ TYPED_TEST(Master, ADialogAddSavesTheBufferGoesToANumberOrPutsThePositionBack) {
         std::string answer = c.answer;
         std::vector<std::string> calls;
         ctl->oWnd->oBrw->bLDblClick = [&](const BrowseDblClick& e) {
-            calls.push_back(std::string(e.lModif ? "M" : "-") + (e.lNew ? "N" : "-") +
-                            (evalInAlias(alias, [] { return Value(EOF_()); }).logical() ? "E" : ""));
+            calls.push_back(
+                std::string(e.lModif ? "M" : "-") + (e.lNew ? "N" : "-") +
+                (evalInAlias(alias, [] { return Value(EOF_()); }).logical() ? "E" : ""));
             if (answer == "number") *e.result = Value(3);
             if (answer == "buffer") {
                 auto buffer = std::make_shared<uDBF>(alias);
@@ -258,7 +268,8 @@ TYPED_TEST(Master, AFreshRecordReusesTheFirstDeletedOneBlankedElseTheTableGrows)
     t.deleteRecord(alias, 3);
     ASSERT_TRUE(ctl->dbAppend());
     EXPECT_EQ(t.recNo(alias), 2);
-    EXPECT_EQ(t.records(alias), (std::vector<std::string>{"0001|NEGRO", "|", "0003|ROJO*", "0004|AZUL"}));
+    EXPECT_EQ(t.records(alias),
+              (std::vector<std::string>{"0001|NEGRO", "|", "0003|ROJO*", "0004|AZUL"}));
     EXPECT_EQ(evalInAlias(alias, [] { return Value(ORDNAME()); }).text(), "CLAVE");
 
     auto buffer = std::make_shared<uDBF>(alias);
@@ -277,7 +288,8 @@ TYPED_TEST(Master, AnInBrowseAddKeepsTheRecordOnlyWhenTheFirstColumnIsAccepted) 
         bool kept;
         std::string init;
     };
-    const Case cases[] = {{{false}, 1, false, "0007"}, {{true, false}, 2, true, "0008"}, {{true, true}, 2, true, ""}};
+    const Case cases[] = {
+        {{false}, 1, false, "0007"}, {{true, false}, 2, true, "0008"}, {{true, true}, 2, true, ""}};
     for (const Case& c : cases) {
         auto ctl = t.open();
         const std::string alias = ctl->cAlias();
@@ -344,7 +356,9 @@ TYPED_TEST(Master, DeletingAScopeEndsOnOrdersWithAndWithoutDeletedRecords) {
     int n = 0;
     for (const Case& c : cases) {
         const std::string table = "del" + std::to_string(++n);
-        t.makeTable(text::upper(table), {{"0001", "NEGRO"}, {"0002", "VERDE"}, {"0003", "ROJO"}, {"0004", "AZUL"}}, true);
+        t.makeTable(text::upper(table),
+                    {{"0001", "NEGRO"}, {"0002", "VERDE"}, {"0003", "ROJO"}, {"0004", "AZUL"}},
+                    true);
         auto ctl = std::make_shared<Colores>();
         ctl->abrirOpcion("cat", Tablas{TablaSpec(table, Value(true), t.driver)});
         ASSERT_NE(ctl->oWnd, nullptr);
@@ -355,7 +369,8 @@ TYPED_TEST(Master, DeletingAScopeEndsOnOrdersWithAndWithoutDeletedRecords) {
         std::vector<std::string> marks;
         for (const std::string& r : t.records(alias)) marks.push_back(r.back() == '*' ? "*" : "");
         EXPECT_EQ(marks, c.deleted) << c.order;
-        EXPECT_EQ(evalInAlias(alias, [] { return ORDSCOPE(0, std::nullopt); }), Value()) << "scope restored";
+        EXPECT_EQ(evalInAlias(alias, [] { return ORDSCOPE(0, std::nullopt); }), Value())
+            << "scope restored";
     }
 }
 
@@ -386,7 +401,9 @@ TYPED_TEST(Master, TheKeyCheckAcceptsAnUnchangedKeyOnlyWhenEditingAndKeepsTheRec
             });
         EXPECT_EQ(ctl->validaClave(Value(c.key), "clave", c.adding, c.message), c.valid) << c.key;
         if (!c.valid) {
-            EXPECT_EQ(alert, " Atención|" + (c.message.empty() ? std::string("Ese registro ya existe") : c.message));
+            EXPECT_EQ(alert,
+                      " Atención|" +
+                          (c.message.empty() ? std::string("Ese registro ya existe") : c.message));
         }
         EXPECT_EQ(t.recNo(alias), 2);
         EXPECT_EQ(evalInAlias(alias, [] { return Value(ORDNAME()); }).text(), "DESCRIP");
@@ -413,8 +430,10 @@ TYPED_TEST(Master, TheCatalogueAddsARecordTypedIntoItsCells) {
         auto* own = dynamic_cast<_tBtnBmp*>(b);
         buttons.push_back(own->cMnuTxt() + (own->bWhen && !own->bWhen() ? "(off)" : ""));
     }
-    EXPECT_EQ(items, (std::vector<std::string>{"&Agregar", "&Modificar", "&Eliminar(off)", "-", "&Imprimir"}));
-    EXPECT_EQ(buttons, (std::vector<std::string>{"&Agregar", "&Modificar", "&Eliminar(off)", "&Imprimir"}));
+    EXPECT_EQ(items, (std::vector<std::string>{"&Agregar", "&Modificar", "&Eliminar(off)", "-",
+                                               "&Imprimir"}));
+    EXPECT_EQ(buttons,
+              (std::vector<std::string>{"&Agregar", "&Modificar", "&Eliminar(off)", "&Imprimir"}));
     EXPECT_EQ(popup->submenu()->items().front()->message(), "Agregar un registro nuevo");
 
     const std::string alias = ctl->cAlias();
