@@ -11,6 +11,7 @@
 #include "System.h"
 #include "TopWindow.h"
 #include "TrayIcon.h"
+#include "abcMaste.h"
 #include "acercaDe.h"
 #include "dtot.h"
 #include "embeddedResources.h"
@@ -148,6 +149,8 @@ void startUp() {
 
 void shutDown() {
     Running& r = running();
+    // The options' windows (children of the main window) and their tables go first.
+    abcMasterCierraTodo();
     if (oConfig) oConfig->oFont.reset();
     r.tray.reset();
     r.logo = nullptr;

@@ -111,6 +111,8 @@ class WBrowseCore : public BtnMenuHost {
     std::vector<_tBtnBmp*> aMnuBtns;
     std::vector<std::string> cMnuLetras;  // one accelerator per registered button ("\0" for none)
     static inline bool lRegistered = false;
+    // The menu-info position of the window's menu (kept here: the toolkit's menus have none).
+    int nMenuInfo = 0;
 
     void newPrev(const Value& indexTxt, const Value& indexNum, const Value& indexMsg, const Value& printTxt,
                  const Value& printBlk, const Value& printMsg, Value& initialIndex, const DblClickSpec& dblClick,

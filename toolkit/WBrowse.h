@@ -59,6 +59,9 @@ struct BrowseDblClick {
     bool lModif = false, lNew = false;
     TWBrowse* oBrow = nullptr;  // the control
     void* oClase = nullptr;     // its owner object, when the owner set one
+    // Where the handler writes its answer, when the caller wants one (a record buffer, a
+    // record number, a logical or nothing).
+    Value* result = nullptr;
 };
 
 // A scroll bar of the grid: a range and a position that the grid moves as it moves, and
