@@ -744,12 +744,6 @@ double measurePadron(const std::string& folder, long rows, const Options& o) {
 
 }  // namespace
 
-// The font configuration library keeps a few allocations for the life of the process; the
-// leak checker of the sanitized test build is told so.
-extern "C" const char* __lsan_default_suppressions() {
-    return "leak:libfontconfig\n";
-}
-
 int main(int argc, char** argv) {
     Options o = parseOptions(argc, argv);
     setenv("QT_QPA_PLATFORM", "offscreen", 0);
