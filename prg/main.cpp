@@ -15,6 +15,7 @@
 #include "acercaDe.h"
 #include "dtot.h"
 #include "embeddedResources.h"
+#include "mainArchivo.h"
 #include "mainConfig.h"
 
 namespace {
@@ -92,15 +93,13 @@ void INICIO_ACERCADE(acercaDeClass& aboutBox) {
 std::unique_ptr<TMenu> OMENU(const std::function<void(TMenu&)>& onBuild, bool popup) {
     auto build = [&onBuild, popup](TMenu& menu) {
         if (onBuild) onBuild(menu);
-        // The party catalogue and the counts open their windows through the maintenance
-        // controller; until it is there their items stay disabled.
         menu.addMenu("&Archivo", [](TMenu& m) {
-            m.add("P&artidos", MenuItemOptions{.enabled = false});
+            m.add("P&artidos", ABRIR_PARTIDOS);
             m.add("&Salir", endMainWindow);
         });
         menu.addMenu("&Elecciones", [](TMenu& m) {
-            m.add("Presidente", MenuItemOptions{.enabled = false});
-            m.add("Alcalde", MenuItemOptions{.enabled = false});
+            m.add("Presidente", [] { ABRIR_CONTEO("P", 0); });
+            m.add("Alcalde", [] { ABRIR_CONTEO("A", 2); });
         });
         menu.addMenu("&Utilerias", [](TMenu& m) { m.add("Generar índices", REINDEXAR); });
         menu.add("A&cerca de...", [] { ACERCADE({.autoClose = Value(true)}); });

@@ -39,6 +39,8 @@ class archivo : public abcMaster {
     // row). The filled buffer when accepted, NIL otherwise.
     Value votos_click(bool lModif, bool lNew, const std::string& countsAlias);
     void votos_calculaRep();
+    // "&Borrar": the station deleted and its votes taken off the totals, together.
+    void votos_borra();
 
     // The count window's state: the colour of each of its 38 columns (from 1), the highest
     // party vote of the row last fetched and the column that last showed it.

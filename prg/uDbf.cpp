@@ -133,15 +133,18 @@ uDBF& uDBF::save(const Value& keepLock, const Value& commit) {
 // Runs with the buffer's area current, positioned on nRegistro. The layer checks every
 // value before it stores any, so a refused value leaves the whole record as it was.
 void uDBF::writeBack(const Value& keepLock, const Value& commit) {
+    lGuardado = false;
     if (lDirecto) {
         DBCOMMIT();
+        lGuardado = true;
     } else {
         if (!RBLOQUEAR()) return;
         std::vector<Value> record(values_.size());
         bool convertible = true;
         for (size_t i = 0; i < values_.size() && convertible; ++i)
             convertible = toTable(values_[i], &record[i]);
-        if (convertible && DBPUTREC(record) && (commit.isNil() || commit.logical())) DBCOMMIT();
+        lGuardado = convertible && DBPUTREC(record);
+        if (lGuardado && (commit.isNil() || commit.logical())) DBCOMMIT();
     }
     if (keepLock.isNil()) DBRUNLOCK();
 }

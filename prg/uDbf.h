@@ -62,6 +62,7 @@ class uDBF : public Object {
     bool lDirecto = false;  // fieldGet/fieldPut go straight to the table
     bool lOem = false;      // text is stored in code page 850 and handled in Windows-1252
     long nRegistro = 0;     // the record the buffer belongs to
+    bool lGuardado = false;  // the last save wrote the record (false: refused lock or value)
 
     // ---- navigation, each followed by change -----------------------------------------
     uDBF& dbGoTo(long record);
