@@ -204,8 +204,11 @@ void archivo::votos(const std::string& alias, const std::string& office, int dis
         return Value(text::upper(office + dosDigitos(district) + num + (t.size() > digits ? t.substr(digits) : "")));
     };
     a.cAlias = alias;
-    a.uBarra = BarraArg([this, office, conteos](WBrowseCore&) {
-        return OMENU([&](TMenu& menu) { votos_menu(menu, office, conteos); });
+    a.uBarra = BarraArg([this, office, conteos](WBrowseCore& window) {
+        enConstruccion_ = &window;
+        auto menu = OMENU([&](TMenu& m) { votos_menu(m, office, conteos); });
+        enConstruccion_ = nullptr;
+        return menu;
     });
     a.oMenu = MenuArg::none();
     oWnd = uWTbrowse::New(std::move(a));
@@ -221,7 +224,10 @@ void archivo::votos(const std::string& alias, const std::string& office, int dis
     b.unirFoot(1, 2);
     b.aJustify = std::vector<Value>(kColumnas, Value(true));
     b.aJustify[1] = Value(false);
-    std::vector<int> widths{52, 36};
+    // The footers' captions read from the left, across the station and type columns.
+    b.aFJustify = b.aJustify;
+    b.aFJustify[0] = Value(false);
+    std::vector<int> widths{64, 44};
     for (int j = kPrimerPartido; j <= kColumnas; ++j) widths.push_back(j == kColumnas ? 52 : 44);
     b.aColSizes = ColSizes(widths);
     int tallest = 0;
@@ -249,7 +255,7 @@ void archivo::votos(const std::string& alias, const std::string& office, int dis
 
 void archivo::votos_menu(TMenu& menu, const std::string& office, const std::string& countsAlias) {
     (void)countsAlias;
-    WBrowseCore& window = *oWnd;
+    WBrowseCore& window = enConstruccion_ ? *enConstruccion_ : *oWnd;
     TBar* bar = frameOf(window).add<TBar>(BarOptions{.is3D = true});
     window.oBar = bar;
     bar->bMMoved = [](TBar& b, int, int) { b.setCursor(MouseCursor::Hand); };

@@ -47,6 +47,9 @@ class archivo : public abcMaster {
     std::vector<Color> aColores;
     double nMaximo = 0;
     int nGanador = 1;
+
+  private:
+    WBrowseCore* enConstruccion_ = nullptr;  // the count window while its bar is built
 };
 
 // Opens the party catalogue, and the count of an office ("P", "A") and district.
