@@ -1,6 +1,8 @@
 // The allocation of representatives: the seats of an office and district distributed one at
 // a time to the highest quotient (votes over seats held plus one), stored in the seats row of
 // "represen" and shown seat by seat in " Tabla de reparto".
+#include "mainReparto.h"
+
 #include <cmath>
 
 #include "Error.h"
@@ -8,7 +10,6 @@
 #include "Text.h"
 #include "aRegistr.h"
 #include "mainConfig.h"
-#include "mainReparto.h"
 #include "uDbf.h"
 
 namespace {
@@ -105,7 +106,8 @@ Reparto REPARTO(const std::vector<double>& votes, double total, int seats) {
     return r;
 }
 
-std::unique_ptr<uDTbrowse> tablaRepartoDialog(const Reparto& reparto, const std::vector<std::string>& captions,
+std::unique_ptr<uDTbrowse> tablaRepartoDialog(const Reparto& reparto,
+                                              const std::vector<std::string>& captions,
                                               double seatsTotal) {
     Array rows;
     for (const auto& row : reparto.rows) {
@@ -113,9 +115,12 @@ std::unique_ptr<uDTbrowse> tablaRepartoDialog(const Reparto& reparto, const std:
         for (const std::string& cell : row) cells.push_back(Value(cell));
         rows.push_back(Value(std::move(cells)));
     }
-    auto d = uDTbrowse::New(
-        {.base = {.nTop = 0, .nLeft = 0, .nBottom = 30, .nRight = 120, .source = Value(std::move(rows)),
-                  .cTitle = " Tabla de reparto"}});
+    auto d = uDTbrowse::New({.base = {.nTop = 0,
+                                      .nLeft = 0,
+                                      .nBottom = 30,
+                                      .nRight = 120,
+                                      .source = Value(std::move(rows)),
+                                      .cTitle = " Tabla de reparto"}});
     if (!d || !d->oBrw) return nullptr;
     d->setHelpIcon(false);
     tCAbreBrow* b = d->oBrw;
@@ -134,17 +139,19 @@ std::unique_ptr<uDTbrowse> tablaRepartoDialog(const Reparto& reparto, const std:
     b->lDrawFooters = true;
 
     // The row being painted is the browse's current element.
-    b->nClrPane = ColorSpec([b, pane = b->nClrPane, winners = reparto.winner](int col, const BrowseRow& row) {
-        long at = b->nAt;
-        if (at >= 1 && size_t(at) <= winners.size() && winners[size_t(at - 1)] >= 0 &&
-            col == winners[size_t(at - 1)] + 2)
-            return std::optional<Color>(kColorGanador);
-        return pane.of(col, row);
-    });
+    b->nClrPane =
+        ColorSpec([b, pane = b->nClrPane, winners = reparto.winner](int col, const BrowseRow& row) {
+            long at = b->nAt;
+            if (at >= 1 && size_t(at) <= winners.size() && winners[size_t(at - 1)] >= 0 &&
+                col == winners[size_t(at - 1)] + 2)
+                return std::optional<Color>(kColorGanador);
+            return pane.of(col, row);
+        });
     return d;
 }
 
-void TABLA_REPARTO(const Reparto& reparto, const std::vector<std::string>& captions, double seatsTotal) {
+void TABLA_REPARTO(const Reparto& reparto, const std::vector<std::string>& captions,
+                   double seatsTotal) {
     if (auto d = tablaRepartoDialog(reparto, captions, seatsTotal)) d->activate({.centered = true});
 }
 
@@ -160,14 +167,17 @@ void CALCULA_REPARTO(const std::string& conteosAlias, const std::string& represe
     std::string problem;
     if (seatsRow.eof()) problem = "No hay renglón de representantes en " + represenAlias;
     for (const std::string& name : t.captions)
-        if (problem.empty() && seatsRow.fieldPos(name) == 0) problem = "Falta el campo " + name + " en " + represenAlias;
-    if (problem.empty() && seatsRow.fieldPos("total") == 0) problem = "Falta el campo TOTAL en " + represenAlias;
+        if (problem.empty() && seatsRow.fieldPos(name) == 0)
+            problem = "Falta el campo " + name + " en " + represenAlias;
+    if (problem.empty() && seatsRow.fieldPos("total") == 0)
+        problem = "Falta el campo TOTAL en " + represenAlias;
     Reparto r = REPARTO(t.votes, t.total);
     double seatsTotal = 0;
     if (problem.empty()) {
-        for (const std::string& name : t.captions) seatsRow.setField(name, Value(0));
-        seatsRow.setField("total", Value(0));
+        // Every party's field gets its seats (0 without any) and the total field 0; puesto
+        // and distrito keep their values.
         for (size_t i = 0; i < parties; ++i) seatsRow.setField(t.captions[i], Value(r.seats[i]));
+        seatsRow.setField("total", Value(0));
         seatsRow.save();
         seatsTotal = seatsRow.field("total").num();
     } else {

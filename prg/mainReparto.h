@@ -12,5 +12,6 @@ inline constexpr Color kColorGanador = 65356;
 
 // The modal dialog browse over the rows of `reparto`, with its headers, footer row and
 // colours in place; nullptr when the dialog could not be made (an error was raised).
-std::unique_ptr<uDTbrowse> tablaRepartoDialog(const Reparto& reparto, const std::vector<std::string>& captions,
+std::unique_ptr<uDTbrowse> tablaRepartoDialog(const Reparto& reparto,
+                                              const std::vector<std::string>& captions,
                                               double seatsTotal);
