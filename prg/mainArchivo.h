@@ -50,6 +50,8 @@ class archivo : public abcMaster {
 
   private:
     WBrowseCore* enConstruccion_ = nullptr;  // the count window while its bar is built
+    bool capturando_ = false;                  // a run of "&Agregar" is going on
+    std::shared_ptr<class CapturaDialogo> captura_;  // its dialog, kept from station to station
 };
 
 // Opens the party catalogue, and the count of an office ("P", "A") and district.

@@ -141,39 +141,66 @@ bool VALIDACION(const std::vector<tGetFer*>& gets) {
 
 }  // namespace
 
-Value archivo::votos_click(bool lModif, bool lNew, const std::string& countsAlias) {
-    (void)lModif;
-    const std::string alias = oWnd && oWnd->oBrw && !oWnd->oBrw->cAlias.empty() ? oWnd->oBrw->cAlias : cAlias();
-    auto buffer = std::make_shared<uDBF>(alias);
-    const int n = buffer->fCount() - 2;
-    const std::vector<Value> viejos(buffer->aDatos().begin(), buffer->aDatos().end());
-    bool accepted = false;
+// The capture dialog: built for one station, or once for a whole run of "&Agregar", shown
+// for each station over that station's buffer. Between two stations of a run the box stays
+// shown and keeps the keyboard, so nothing the operator types while a station is stored
+// goes astray.
+class CapturaDialogo {
+  public:
+    // Built over the first station's buffer.
+    CapturaDialogo(archivo& owner, const std::string& alias, const std::string& countsAlias, bool lNew,
+                   std::shared_ptr<uDBF> buffer);
+    // The dialog over `buffer` until it is accepted (true) or cancelled.
+    bool run(std::shared_ptr<uDBF> buffer, bool resumable);
 
+  private:
+    void build(const uDBF& layout);
+    bool acepta();
+
+    archivo& owner_;
+    std::string alias_, countsAlias_;
+    bool lNew_;
+    int n_ = 0;
+    std::shared_ptr<uDBF> buffer_;
+    std::unique_ptr<TDialog> dlg_;
+    std::vector<tGetFer*> gets_;
+    tGetFer* totalGet_ = nullptr;
+    bool accepted_ = false, resumable_ = false;
+};
+
+CapturaDialogo::CapturaDialogo(archivo& owner, const std::string& alias, const std::string& countsAlias,
+                               bool lNew, std::shared_ptr<uDBF> buffer)
+    : owner_(owner), alias_(alias), countsAlias_(countsAlias), lNew_(lNew), buffer_(std::move(buffer)) {
+    build(*buffer_);
+}
+
+void CapturaDialogo::build(const uDBF& layout) {
+    n_ = layout.fCount() - 2;
+    const int n = n_;
     TFont font = oConfig && oConfig->oFont ? *oConfig->oFont : TFont();
     double w = 0;
-    for (int i = 1; i <= n; ++i) w = std::max(w, double(font.textWidth(buffer->fieldName(i))));
+    for (int i = 1; i <= n; ++i) w = std::max(w, double(font.textWidth(layout.fieldName(i))));
     w += 1;
     const int mitad = n / 2;
     const double bottom = n > 20 ? 24 * (mitad + 1.4) + 2 : 24 * (n + 1.4) + 2;
     const double right = n > 20 ? (w + 2 * kEntrada) * 2 + 72 : (w + 2 * kEntrada) + 72;
-    TDialog dlg(DialogOptions{.title = " Conteo de elección presidencial",
-                              .width = int(right),
-                              .height = int(bottom)});
+    dlg_ = std::make_unique<TDialog>(
+        DialogOptions{.title = " Conteo de elección presidencial", .width = int(right), .height = int(bottom)});
+    TDialog& dlg = *dlg_;
 
-    std::vector<tGetFer*> gets;
-    tGetFer* totalGet = nullptr;
-    auto recalcula = [buffer, n, &totalGet](TGet& get) {
+    auto value = [this](int i) -> Value& { return buffer_->aDatos()[size_t(i - 1)]; };
+    auto recalcula = [this, n, value](TGet& get) {
         get.assign();
         double total = 0;
-        for (int i = 3; i <= n - 1; ++i) total += numero(buffer->aDatos()[size_t(i - 1)]);
-        buffer->aDatos()[size_t(n - 1)] = Value(total);
-        if (totalGet) totalGet->refresh();
+        for (int i = 3; i <= n - 1; ++i) total += numero(value(i));
+        value(n) = Value(total);
+        if (totalGet_) totalGet_->refresh();
         return true;
     };
+    const bool lNew = lNew_;
     for (int i = 1; i <= n; ++i) {
-        Linea l{.campo = buffer->fieldName(i), .i = i, .anchoEtiqueta = w, .picture = "9999", .n = n};
-        l.binding = GetBinding{[buffer, i] { return buffer->aDatos()[size_t(i - 1)]; },
-                               [buffer, i](const Value& v) { buffer->aDatos()[size_t(i - 1)] = v; }};
+        Linea l{.campo = layout.fieldName(i), .i = i, .anchoEtiqueta = w, .picture = "9999", .n = n};
+        l.binding = GetBinding{[value, i] { return value(i); }, [value, i](const Value& v) { value(i) = v; }};
         if (i == 1) {
             l.bWhen = [lNew] { return lNew; };
             l.bValid = [](TGet& get) {
@@ -185,18 +212,18 @@ Value archivo::votos_click(bool lModif, bool lNew, const std::string& countsAlia
         } else if (i == 2) {
             l.picture = "!9";
             l.bWhen = [lNew] { return lNew; };
-            l.bValid = [this, buffer, countsAlias, lNew, alias](TGet& get) {
+            l.bValid = [this, value](TGet& get) {
                 get.assign();
                 Value puesto, distrito;
-                evalInAlias(countsAlias, [&] {
+                evalInAlias(countsAlias_, [&] {
                     puesto = FIELDGET(FIELDPOS("PUESTO"));
                     distrito = FIELDGET(FIELDPOS("DISTRITO"));
                     return Value();
                 });
-                std::string tipo = buffer->aDatos()[1].isText() ? buffer->aDatos()[1].text() : "";
+                std::string tipo = value(2).isText() ? value(2).text() : "";
                 std::string key = (puesto.isText() ? puesto.text() : "") + dosDigitos(numero(distrito)) +
-                                  cuatroDigitos(numero(buffer->aDatos()[0])) + tipo;
-                return validaClave(Value(key), "casilla", lNew, "Esa casilla ya está capturada", alias);
+                                  cuatroDigitos(numero(value(1))) + tipo;
+                return owner_.validaClave(Value(key), "casilla", lNew_, "Esa casilla ya está capturada", alias_);
             };
         } else if (i < n) {
             l.bValid = recalcula;
@@ -204,47 +231,79 @@ Value archivo::votos_click(bool lModif, bool lNew, const std::string& countsAlia
             l.bWhen = [] { return false; };
         }
         tGetFer* get = DIALOGO(dlg, l, 2);
-        gets.push_back(get);
-        if (i == n) totalGet = get;
+        gets_.push_back(get);
+        if (i == n) totalGet_ = get;
     }
     // Enter goes on to the next field, as Tab does.
-    for (size_t k = 0; k < gets.size(); ++k)
-        gets[k]->bKeyDown = [&gets, k](TGet&, int key, int) {
+    for (size_t k = 0; k < gets_.size(); ++k)
+        gets_[k]->bKeyDown = [this, k](TGet&, int key, int) {
             if (key != kVkReturn) return false;
-            for (size_t next = k + 1; next < gets.size(); ++next)
-                if (!gets[next]->bWhen || gets[next]->bWhen()) {
-                    gets[next]->setFocus();
+            for (size_t next = k + 1; next < gets_.size(); ++next)
+                if (!gets_[next]->bWhen || gets_[next]->bWhen()) {
+                    gets_[next]->setFocus();
                     return true;
                 }
             return false;
         };
-
     const double top = n > 20 ? 12.0 * mitad + 4 : 12.0 * n + 4;
     const double left = (right - 188) / 4;
-    dlg.add<TButton>(ButtonOptions{.rect = {top, left, 42, 12}, .caption = "&Aceptar", .action = [&] {
-                                       for (tGetFer* g : gets) g->assign();
-                                       if (!VALIDACION(gets)) return;
-                                       double total = numero(buffer->aDatos()[size_t(n - 1)]);
-                                       if (total > kMaxTotal) {
-                                           MsgAlert("La casilla suma " + std::to_string(long(total)) +
-                                                        " votos: su total no puede pasar de 9999",
-                                                    " Atención");
-                                           return;
-                                       }
-                                       accepted = true;
-                                       dlg.end(1);
+    dlg.add<TButton>(ButtonOptions{.rect = {top, left, 42, 12}, .caption = "&Aceptar", .action = [this] {
+                                       if (!acepta()) return;
+                                       accepted_ = true;
+                                       if (resumable_)
+                                           dlg_->pause(1);
+                                       else
+                                           dlg_->end(1);
                                    }});
-    dlg.add<TButton>(ButtonOptions{.rect = {top, left + 52, 42, 12}, .caption = "&Cancelar", .action = [&] {
-                                       dlg.end(0);
+    dlg.add<TButton>(ButtonOptions{.rect = {top, left + 52, 42, 12}, .caption = "&Cancelar", .action = [this] {
+                                       dlg_->end(0);
                                    }});
-    dlg.activate(ActivateOptions{.centered = true, .modal = true, .onShown = [&gets](TDialog&) {
-                                     for (tGetFer* g : gets)
-                                         if (!g->bWhen || g->bWhen()) {
-                                             g->setFocus();
-                                             break;
-                                         }
-                                 }});
-    if (!accepted) {
+}
+
+// The validation of every line, then the station's total against what its field holds.
+bool CapturaDialogo::acepta() {
+    for (tGetFer* g : gets_) g->assign();
+    if (!VALIDACION(gets_)) return false;
+    double total = numero(buffer_->aDatos()[size_t(n_ - 1)]);
+    if (total > kMaxTotal) {
+        MsgAlert("La casilla suma " + std::to_string(long(total)) + " votos: su total no puede pasar de 9999",
+                 " Atención");
+        return false;
+    }
+    return true;
+}
+
+bool CapturaDialogo::run(std::shared_ptr<uDBF> buffer, bool resumable) {
+    buffer_ = std::move(buffer);
+    accepted_ = false;
+    resumable_ = resumable;
+    for (tGetFer* g : gets_) g->refresh();
+    // The focus on the first field the user may type in, before any key is read.
+    auto first = [this] {
+        for (tGetFer* g : gets_)
+            if (!g->bWhen || g->bWhen()) {
+                g->setFocus();
+                break;
+            }
+    };
+    if (dlg_->active()) first();
+    dlg_->activate(ActivateOptions{.centered = true, .modal = true, .onShown = [first](TDialog&) { first(); },
+                                   .resumable = resumable});
+    return accepted_;
+}
+
+Value archivo::votos_click(bool lModif, bool lNew, const std::string& countsAlias) {
+    (void)lModif;
+    const std::string alias = oWnd && oWnd->oBrw && !oWnd->oBrw->cAlias.empty() ? oWnd->oBrw->cAlias : cAlias();
+    auto buffer = std::make_shared<uDBF>(alias);
+    const int n = buffer->fCount() - 2;
+    const std::vector<Value> viejos(buffer->aDatos().begin(), buffer->aDatos().end());
+
+    // A run of "&Agregar" keeps one dialog from station to station.
+    std::shared_ptr<CapturaDialogo> dialogo = lNew && capturando_ ? captura_ : nullptr;
+    if (!dialogo) dialogo = std::make_shared<CapturaDialogo>(*this, alias, countsAlias, lNew, buffer);
+    if (lNew && capturando_) captura_ = dialogo;
+    if (!dialogo->run(buffer, lNew && capturando_)) {
         lSigue = false;
         return Value();
     }
@@ -273,10 +332,13 @@ Value archivo::votos_click(bool lModif, bool lNew, const std::string& countsAlia
 
 void archivo::votos_captura() {
     lSigue = true;
+    capturando_ = true;
     while (lSigue && oWnd) {
         mant_add();
         if (oWnd) oWnd->oBrw->upStable();
     }
+    capturando_ = false;
+    captura_.reset();
 }
 
 void archivo::votos_borra() {

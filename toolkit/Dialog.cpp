@@ -2,6 +2,13 @@
 
 #include "Menu.h"
 
+#include <QAbstractButton>
+#include <QApplication>
+#include <QCoreApplication>
+#include <QKeyEvent>
+#include <QPointer>
+#include <deque>
+#include <QEventLoop>
 #include <QTimer>
 #include <cmath>
 
@@ -120,6 +127,60 @@ Value* TDialog::templateValue(int id) {
     return nullptr;
 }
 
+// Keys typed at a resumable box between two runs: held while the caller works, and given to
+// the box, in order, when it runs again. A letter with Alt presses the button it marks.
+class TypeAhead : public QObject {
+  public:
+    explicit TypeAhead(QWidget* box) : box_(box) { qApp->installEventFilter(this); }
+    ~TypeAhead() override { qApp->removeEventFilter(this); }
+
+    bool eventFilter(QObject* o, QEvent* e) override {
+        bool key = e->type() == QEvent::KeyPress || e->type() == QEvent::KeyRelease ||
+                   e->type() == QEvent::ShortcutOverride;
+        if (!key || !o->isWidgetType() || !box_) return false;
+        auto* w = static_cast<QWidget*>(o);
+        if (w->window() != box_) return false;  // another box (a question) has its own keys
+        if (e->type() != QEvent::ShortcutOverride) {
+            auto* k = static_cast<QKeyEvent*>(e);
+            held_.push_back(std::make_unique<QKeyEvent>(k->type(), k->key(), k->modifiers(), k->text(),
+                                                        k->isAutoRepeat(), k->count()));
+        }
+        return true;
+    }
+
+    // Gives the held keys to the box until `stop` says the box paused again; the rest stays.
+    void replay(const std::function<bool()>& stop) {
+        qApp->removeEventFilter(this);
+        while (!held_.empty() && box_ && !stop()) {
+            std::unique_ptr<QKeyEvent> k = std::move(held_.front());
+            held_.pop_front();
+            if (k->type() == QEvent::KeyPress && (k->modifiers() & Qt::AltModifier)) {
+                pressMnemonic(k->key());
+                continue;
+            }
+            QWidget* target = box_->focusWidget() ? box_->focusWidget() : box_.data();
+            QCoreApplication::sendEvent(target, k.get());
+        }
+        if (box_) qApp->installEventFilter(this);
+    }
+
+  private:
+    void pressMnemonic(int key) {
+        for (QAbstractButton* b : box_->findChildren<QAbstractButton*>()) {
+            QString text = b->text();
+            int amp = text.indexOf('&');
+            if (amp >= 0 && amp + 1 < text.size() && b->isEnabled() && b->isVisible() &&
+                text[amp + 1].toUpper().unicode() == key) {
+                b->click();
+                return;
+            }
+        }
+    }
+
+    QPointer<QWidget> box_;
+    std::deque<std::unique_ptr<QKeyEvent>> held_;
+};
+
 TDialog::~TDialog() {
     // A dialog still waiting in its own loop must leave it before the window goes away.
     if (DialogWidget* w = widgetOf(*this)) {
@@ -139,11 +200,12 @@ int TDialog::activate(const ActivateOptions& o) {
     DialogWidget* w = widgetOf(*this);
     result_ = 0;
     if (o.onInit) o.onInit(*this);
-    if (o.centered) center();
+    if (o.centered && !(o.resumable && w->isVisible())) center();
     if (o.onShown)
         QTimer::singleShot(0, w, [this, shown = o.onShown] {
             if (active()) shown(*this);
         });
+    if (o.modal && o.wait && o.resumable) return runResumable();
     if (o.modal && o.wait) return w->exec();
     w->setModal(o.modal);
     w->show();
@@ -155,7 +217,45 @@ bool TDialog::end(int result) {
     if (bValid && !bValid(*this)) return false;
     result_ = result;
     widgetOf(*this)->done(result);
+    if (loop_) loop_->exit(result);
     return true;
+}
+
+bool TDialog::pause(int result) {
+    if (!loop_) return false;
+    result_ = result;
+    loop_->exit(result);
+    if (!typeAhead_) typeAhead_ = std::make_unique<TypeAhead>(widgetOf(*this));
+    return true;
+}
+
+// A modal run in an event loop of its own, so that it can end with the box still shown (and
+// the keyboard still its). A box already shown is told that it runs again, as a new one is
+// by showing.
+int TDialog::runResumable() {
+    DialogWidget* w = widgetOf(*this);
+    w->setWindowModality(Qt::ApplicationModal);
+    if (w->isVisible()) {
+        QEvent resumed(kDialogResumedEvent);
+        QCoreApplication::sendEvent(w, &resumed);
+    } else {
+        w->show();
+        w->raise();
+        w->activateWindow();
+    }
+    QEventLoop loop;
+    loop_ = &loop;
+    if (typeAhead_)  // after the caller's start-up work, in the order it was typed
+        QTimer::singleShot(0, w, [this, &loop] {
+            if (typeAhead_) typeAhead_->replay([this, &loop] { return loop_ != &loop; });
+        });
+    // However the box is closed (a button, Escape, the close box), the run ends with it.
+    auto closed = QObject::connect(w, &QDialog::finished, &loop, [&loop](int r) { loop.exit(r); });
+    int r = loop.exec(QEventLoop::DialogExec);
+    QObject::disconnect(closed);
+    loop_ = nullptr;
+    if (!w->isVisible()) typeAhead_.reset();  // closed: nothing more is typed to it
+    return r;
 }
 
 bool TDialog::active() const {

@@ -52,6 +52,9 @@ struct ActivateOptions {
     // Runs once the box shows, from its own event loop (or, when not waiting, from the
     // next event processing): the start-up work of boxes that show while something runs.
     std::function<void(class TDialog&)> onShown;
+    // Modal and waiting: pause() may end this run while the box stays shown and keeps the
+    // keyboard; a later activate() runs it again. Keys typed in between wait for it.
+    bool resumable = false;
 };
 
 // Pixels of width a box needs so that its title bar shows `title` whole.
@@ -79,6 +82,8 @@ class TDialog : public TWindowBase {
     int activate(const ActivateOptions& options = {});
     // Ends the box with `result` unless the closing check refuses; true when it ended.
     bool end(int result = 0);
+    // Ends a resumable run with `result`, the box still shown; false when none is running.
+    bool pause(int result);
 
     int result() const { return result_; }
     bool active() const;  // shown and not ended
@@ -108,9 +113,12 @@ class TDialog : public TWindowBase {
     static Prepared prepare(DialogOptions o);
     explicit TDialog(Prepared p);
     void buildFromTemplate();
+    int runResumable();
 
     int result_ = 0;
     bool popup_ = false;
+    class QEventLoop* loop_ = nullptr;  // of the resumable run in progress
+    std::unique_ptr<class TypeAhead> typeAhead_;  // keys typed while paused
     std::unique_ptr<DialogTemplate> template_;
     std::string templateName_;
     std::deque<std::pair<int, Value>> values_;  // of the template's entry fields, by id

@@ -66,7 +66,9 @@ class GetWidget : public QWidget {
             return;
         }
         QString text = e->text();
-        if (!text.isEmpty() && text[0].isPrint() && !(flags & keyflags::control)) {
+        // Alt and a letter is a mnemonic of the window (a button, a menu), never typed.
+        bool alt = e->modifiers() & Qt::AltModifier;
+        if (!text.isEmpty() && text[0].isPrint() && !(flags & keyflags::control) && !alt) {
             for (char32_t c : text.toUcs4()) owner_->keyChar(c);
             return;
         }

@@ -1,5 +1,7 @@
 #include "GuiHarness.h"
 
+#include "internal/Widgets.h"
+
 #include <QAbstractButton>
 #include <QApplication>
 #include <QComboBox>
@@ -261,7 +263,7 @@ bool WindowView::grabWithPopups(const std::string& pngPath) const {
 struct GuiHarness::Watcher : QObject {
     GuiHarness* owner = nullptr;
     bool eventFilter(QObject* o, QEvent* e) override {
-        if (e->type() != QEvent::Show || !o->isWidgetType()) return false;
+        if ((e->type() != QEvent::Show && e->type() != kDialogResumedEvent) || !o->isWidgetType()) return false;
         auto* w = static_cast<QWidget*>(o);
         if (!isModalWindow(w)) return false;
         if (owner->actions_.empty()) {

@@ -1,6 +1,7 @@
 #pragma once
 // The windowing-system side of windows and controls, private to the toolkit.
 #include <QDialog>
+#include <QEvent>
 #include <QLabel>
 #include <QMainWindow>
 #include <QMdiSubWindow>
@@ -26,6 +27,10 @@ struct ControlImpl {
 struct ClickHooks {
     std::function<void(int row, int col)> left, right, leftDouble;
 };
+
+// Sent to a modal box that runs again while still shown (TDialog::pause): for those who
+// watch boxes appear, it is shown anew.
+inline constexpr QEvent::Type kDialogResumedEvent = QEvent::Type(QEvent::User + 71);
 
 class DialogWidget : public QDialog {
   public:
