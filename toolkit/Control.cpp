@@ -1,6 +1,7 @@
 #include "Control.h"
 
 #include <QPushButton>
+#include <QShortcutEvent>
 #include <cmath>
 
 #include "Window.h"
@@ -154,8 +155,27 @@ void TSay::setOnLeftDoubleClick(std::function<void(int, int)> f) {
 
 // ---- TButton ----------------------------------------------------------------------------
 
+namespace {
+// A push button whose mnemonic (Alt and its letter) clicks it at once, as the key goes down:
+// the keys typed right after it then meet whatever the click did (a box that closed, a
+// form made ready for the next record), not the box as it was.
+class MnemonicButton : public QPushButton {
+  public:
+    using QPushButton::QPushButton;
+
+  protected:
+    bool event(QEvent* e) override {
+        if (e->type() == QEvent::Shortcut && !static_cast<QShortcutEvent*>(e)->isAmbiguous()) {
+            if (isEnabled()) click();
+            return true;
+        }
+        return QPushButton::event(e);
+    }
+};
+}  // namespace
+
 TButton::TButton(TWindowBase& parent, ButtonOptions o)
-    : TControl(parent, o.id, o.rect, implFor(new QPushButton(parent.impl().client))),
+    : TControl(parent, o.id, o.rect, implFor(new MnemonicButton(parent.impl().client))),
       action_(std::move(o.action)) {
     setCaption(o.caption);
     if (o.font) setFont(*o.font);

@@ -161,7 +161,8 @@ class TypeAhead : public QObject {
             QWidget* target = box_->focusWidget() ? box_->focusWidget() : box_.data();
             QCoreApplication::sendEvent(target, k.get());
         }
-        if (box_) qApp->installEventFilter(this);
+        // Paused again halfway: what is left, and what comes, waits for the next run.
+        if (box_ && stop()) qApp->installEventFilter(this);
     }
 
   private:
@@ -247,7 +248,9 @@ int TDialog::runResumable() {
     loop_ = &loop;
     if (typeAhead_)  // after the caller's start-up work, in the order it was typed
         QTimer::singleShot(0, w, [this, &loop] {
-            if (typeAhead_) typeAhead_->replay([this, &loop] { return loop_ != &loop; });
+            if (!typeAhead_) return;
+            typeAhead_->replay([this, &loop] { return loop_ != &loop; });
+            if (loop_ == &loop) typeAhead_.reset();  // running: keys go straight to the box
         });
     // However the box is closed (a button, Escape, the close box), the run ends with it.
     auto closed = QObject::connect(w, &QDialog::finished, &loop, [&loop](int r) { loop.exit(r); });

@@ -4,7 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include "App.h"
 #include "Control.h"
+#include "Get.h"
 #include "GuiHarness.h"
 #include "ImageCanvas.h"
 #include "System.h"
@@ -167,6 +169,39 @@ TEST_F(Dialogs, DefaultButtonFocusColoursAndBackgroundPicture) {
     });
     EXPECT_EQ(dlg.activate(), 2);
     EXPECT_EQ(pressed, 1);
+}
+
+// A resumable box paused between two records keeps what is typed meanwhile for its next
+// run, in order, and its mnemonic clicks at once.
+TEST_F(Dialogs, KeysTypedWhileAResumableBoxIsPausedReachItsNextRun) {
+    TDialog dlg(DialogOptions{.title = " Registro", .width = 200, .height = 80});
+    Value text("");
+    auto* get = dlg.add<TGet>(GetOptions{.rect = {5, 5, 80, 11}, .binding = GetBinding::to(text), .picture = "@!"});
+    int accepted = 0;
+    dlg.add<TButton>(ButtonOptions{.rect = {20, 5, 40, 12}, .caption = "&Aceptar", .action = [&] {
+                                       ++accepted;
+                                       dlg.pause(1);
+                                   }});
+    harness.onNextModal([&](WindowView& v) {
+        get->setFocus();
+        v.type("ab");
+        v.press("&Aceptar");
+        v.type("cd");  // while the caller stores the first record
+    });
+    EXPECT_EQ(dlg.activate(ActivateOptions{.resumable = true}), 1);
+    EXPECT_TRUE(dlg.active());
+    EXPECT_EQ(get->text().substr(0, 2), "AB");
+    EXPECT_EQ(get->text().find('C'), std::string::npos);  // held, not typed into the old record
+    std::string second;
+    harness.onNextModal([&](WindowView& v) {
+        SysRefresh();  // the held keys come first
+        second = get->text();
+        v.key(Key::Escape);
+    });
+    EXPECT_EQ(dlg.activate(ActivateOptions{.resumable = true}), 0);
+    EXPECT_EQ(second.substr(0, 4), "ABCD");
+    EXPECT_EQ(accepted, 1);
+    EXPECT_FALSE(dlg.active());
 }
 
 }  // namespace
