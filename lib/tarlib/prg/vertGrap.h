@@ -1,0 +1,111 @@
+#pragma once
+// verTGraph: a window that charts several series of numbers over one list of categories
+// (periods) with the chart control TGraph. Its button bar switches the chart type, 3D and
+// the grids, chooses fonts, prints, copies, saves a bitmap and opens the settings dialog;
+// two combo boxes choose the view (by series or by period) and the series or period shown.
+//
+// The window and its controls belong to the object; the object belongs to the list of
+// open graphs (abiertos) from New until its window closes.
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "Graph.h"
+
+class TBar;
+class TBtnBmp;
+class TComboBox;
+class TMdiChild;
+class TWindow;
+class TWindowBase;
+
+// The positions of New: the data series (one number per category each), their names, the
+// category labels, the four titles, the window caption ("" gives the default) and whether
+// the window is a top-level one (otherwise a child of the main frame).
+struct VerTGraphArgs {
+    std::vector<std::vector<double>> data;
+    std::vector<std::string> names;
+    std::vector<std::string> labels;
+    std::string title, subtitle, titleX, titleY;
+    std::string caption;
+    bool ownWindow = false;
+};
+
+inline constexpr const char* kTodasLasSeries = "<Todas las series>";
+inline constexpr const char* kGraphCaption = " Análisis gráfico de datos";
+
+// One row of the settings dialog's value list: the category label, the value, and whether
+// the row was just added and has no stored value yet.
+struct GraphValueRow {
+    std::string label;
+    double value = 0;
+    bool isNew = false;
+};
+
+// The settings dialog's working copies of the chart's data, taken when it opens: series
+// records, values (per series, one per category), labels and the series names.
+struct GraphWork {
+    std::vector<GraphSerie> series;
+    std::vector<std::vector<double>> values;
+    std::vector<std::string> labels;
+    std::vector<std::string> names;
+};
+
+class verTGraph {
+  public:
+    verTGraph();
+    ~verTGraph();
+    verTGraph(const verTGraph&) = delete;
+    verTGraph& operator=(const verTGraph&) = delete;
+
+    double nTotal = 0;
+    std::vector<GraphValueRow> aValues;
+    std::map<std::string, TBtnBmp*> oBtnWnd;  // the bar's buttons by name
+    std::vector<std::string> aSeries;         // "<Todas las series>" and the series names
+    std::vector<std::string> aTxtosX;         // the category labels
+    int nGraph = 0;                           // 1 view by series, 2 view by period
+    TWindowBase* oWnd = nullptr;
+
+    // Builds and shows the window; the object stays in abiertos() until the window closes.
+    static verTGraph* New(VerTGraphArgs args);
+
+    void viewGraph(TComboBox& box, TGraph& graph);
+    void selGraph(const std::vector<std::string>& items, TGraph& graph, TComboBox& box, std::string& text);
+    void verifySet(TGraph& graph, TComboBox* box = nullptr, const std::vector<std::string>* items = nullptr,
+                   std::string* text = nullptr);
+
+    // ---- settings, saving and printing (vertGrapSettings.cpp, vertGrapValues.cpp, vertGrapPrint.cpp)
+    void chgSettings(TGraph& graph, TComboBox& box, std::vector<std::string>& items, std::string& text);
+
+    // ---- the window's parts
+    TGraph* graph() const { return graph_; }
+    TComboBox* modeBox() const { return modeBox_; }
+    TComboBox* itemBox() const { return itemBox_; }
+    std::string& itemText() { return itemText_; }
+    TBar* bar() const { return bar_; }
+    TWindow* window() const { return window_.get(); }
+    TMdiChild* child() const { return child_.get(); }
+    // Closes the window (the graph is ended and the object leaves abiertos()).
+    bool close();
+
+    static const std::vector<verTGraph*>& abiertos();
+
+  private:
+    void build(VerTGraphArgs& args);
+    void buildBar();
+    void closed();
+
+    std::unique_ptr<TWindow> window_;
+    std::unique_ptr<TMdiChild> child_;
+    TBar* bar_ = nullptr;
+    TGraph* graph_ = nullptr;
+    TComboBox* modeBox_ = nullptr;
+    TComboBox* itemBox_ = nullptr;
+    std::string itemText_;
+};
+
+// The graph window's own bar images as complete BMP files: "grbarr3d" (a 3D bar, 16 x 16,
+// 256 colours), "grxgrid" and "grygrid" (horizontal and vertical grids, 18 x 18, true
+// colour); names compared in lower case. Any other name gives "".
+std::string BITMAPS(const std::string& name);
