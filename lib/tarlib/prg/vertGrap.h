@@ -77,6 +77,9 @@ class verTGraph {
 
     // ---- settings, saving and printing (vertGrapSettings.cpp, vertGrapValues.cpp, vertGrapPrint.cpp)
     void chgSettings(TGraph& graph, TComboBox& box, std::vector<std::string>& items, std::string& text);
+    // Saves the chart as a BMP file; without a name the "Guardar como" dialog asks for one.
+    // True when a file was written.
+    bool saveBitmap(TGraph& graph, const std::string& file = "");
 
     // ---- the window's parts
     TGraph* graph() const { return graph_; }
@@ -104,6 +107,15 @@ class verTGraph {
     TComboBox* itemBox_ = nullptr;
     std::string itemText_;
 };
+
+// The font menu of the "Tipo de letra" button, at (row, col) pixels of the window.
+void CHG_FONTS(TWindowBase& window, int row, int col, TGraph& graph);
+// The "Imprimir" dialog: the chart's place on the page in centimetres, then PRINT. False
+// when cancelled.
+bool GETPRTCOORS(TGraph& graph);
+// Prints the chart into the rectangle (centimetres from the paper's top-left corner) through
+// the print preview; false when it could not.
+bool PRINT(TGraph& graph, double top, double left, double width, double height);
 
 // The graph window's own bar images as complete BMP files: "grbarr3d" (a 3D bar, 16 x 16,
 // 256 colours), "grxgrid" and "grygrid" (horizontal and vertical grids, 18 x 18, true
