@@ -23,6 +23,11 @@ std::vector<ButtonImage> buttonImages();
 // (a bin) and "printer"; 16 x 16 at 24 bits, drawn in browseButtonImages.cpp.
 std::vector<ButtonImage> browseButtonImages();
 
+// The graph window's own images, drawn in graphImages.cpp: "grbarr3d" (a bar in depth,
+// 16 x 16 at 8 bits), "grxgrid" and "grygrid" (dotted rows or columns over axes, 18 x 18
+// at 24 bits), and the point marks "grpoint", "grcross" and "grshape" (16 x 16, 24 bits).
+std::vector<ButtonImage> graphImages();
+
 // A picture drawn as rows of colour letters (the letters are listed in buttonImages.cpp).
 // Throws std::runtime_error naming `name` on an unknown letter or uneven rows.
 Picture paintLetters(const std::string& name, const std::vector<const char*>& rows);

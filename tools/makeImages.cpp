@@ -8,6 +8,8 @@
 //                                4, 8 or 24 bits per pixel
 //   paloma.bmp, cruz.bmp, ...     the 9 browse-window button images
 //                                (browseButtonImages.cpp), 16 x 16
+//   grbarr3d.bmp, grxgrid.bmp, ...  the graph window's bar and point-mark images
+//                                (graphImages.cpp)
 // Usage: urnalia_make_images <output folder>. The drawing is plain arithmetic, so every
 // machine writes the same bytes.
 #include <algorithm>
@@ -112,6 +114,7 @@ int main(int argc, char** argv) {
         pictures = partyLogos();
         buttons = buttonImages();
         for (ButtonImage& b : browseButtonImages()) buttons.push_back(std::move(b));
+        for (ButtonImage& b : graphImages()) buttons.push_back(std::move(b));
     } catch (const std::exception& e) {
         std::fprintf(stderr, "%s\n", e.what());
         return 1;
