@@ -17,6 +17,7 @@
 #include "embeddedResources.h"
 #include "mainArchivo.h"
 #include "mainConfig.h"
+#include "vertGrap.h"
 
 namespace {
 
@@ -150,6 +151,7 @@ void shutDown() {
     Running& r = running();
     // The options' windows (children of the main window) and their tables go first.
     abcMasterCierraTodo();
+    verTGraph::cierraTodo();
     if (oConfig) oConfig->oFont.reset();
     r.tray.reset();
     r.logo = nullptr;

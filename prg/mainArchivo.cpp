@@ -282,7 +282,7 @@ void archivo::votos_menu(TMenu& menu, const std::string& office, const std::stri
              if (oWnd) oWnd->oBrw->drawFoot();
          }},
         {"&Gráficas", BTNBMP_ABC("estadisticas").text(),
-         [] { MsgInfo("Las gráficas de votos y representantes aún no están disponibles", " Atención"); }},
+         [this] { VOTOS_GRAFICA(*this); }},
     };
     menu.addMenu("&Conteo " + nombrePuesto(office), [&](TMenu& popup) {
         for (const Item& it : items) {

@@ -68,3 +68,9 @@ void TABLA_REPARTO(const Reparto& reparto, const std::vector<std::string>& capti
 // The allocation of the totals row of `conteosAlias` stored in the seats row of
 // `represenAlias` (both positioned on the rows of one office and district) and shown.
 void CALCULA_REPARTO(const std::string& conteosAlias, const std::string& represenAlias);
+
+// "&Gráficas": the votes and the seats of the current rows of the count window's "conteos"
+// and "represen" as a bar graph over the party captions, in a window of its own. nullptr
+// when the count window or its rows are not there (an error was raised).
+class verTGraph;
+verTGraph* VOTOS_GRAFICA(archivo& archivoObject);

@@ -24,24 +24,17 @@ std::string quotientText(double q) {
     return text::ltrim(text::formatNumber(q, 20, 2));
 }
 
-void reportBadInput(int genCode, const std::string& what) {
-    ErrorRecord r = makeError(genCode, 0, "URNALIA", "CALCULA_REPARTO");
+void reportBadInput(int genCode, const std::string& what, const std::string& operation = "CALCULA_REPARTO") {
+    ErrorRecord r = makeError(genCode, 0, "URNALIA", operation);
     r.description = what;
     raiseError(r);
 }
 
-// The totals row of the current area: the party votes, their field names and the total.
-struct Totales {
-    std::vector<double> votes;
-    std::vector<std::string> captions;
-    double total = 0;
-};
+}  // namespace
 
-// Reads the current row of `alias`; false (an error raised) when it cannot be read as a
-// totals row.
-bool readTotals(const std::string& alias, size_t parties, Totales& t) {
+bool readTotals(const std::string& alias, size_t parties, Totales& t, const std::string& operation) {
     if (SELECT(alias) == 0) {
-        reportBadInput(EG_NOALIAS, "La tabla " + alias + " no está abierta");
+        reportBadInput(EG_NOALIAS, "La tabla " + alias + " no está abierta", operation);
         return false;
     }
     std::string problem;
@@ -68,11 +61,9 @@ bool readTotals(const std::string& alias, size_t parties, Totales& t) {
         t.total = fields[size_t(totalPos - 1)].num();
         return Value();
     });
-    if (!problem.empty()) reportBadInput(EG_DATATYPE, problem);
+    if (!problem.empty()) reportBadInput(EG_DATATYPE, problem, operation);
     return problem.empty();
 }
-
-}  // namespace
 
 Reparto REPARTO(const std::vector<double>& votes, double total, int seats) {
     const size_t n = votes.size();
@@ -158,7 +149,7 @@ void TABLA_REPARTO(const Reparto& reparto, const std::vector<std::string>& capti
 void CALCULA_REPARTO(const std::string& conteosAlias, const std::string& represenAlias) {
     const size_t parties = PARTIDOS().size();
     Totales t;
-    if (!readTotals(conteosAlias, parties, t)) return;
+    if (!readTotals(conteosAlias, parties, t, "CALCULA_REPARTO")) return;
     if (SELECT(represenAlias) == 0) {
         reportBadInput(EG_NOALIAS, "La tabla " + represenAlias + " no está abierta");
         return;

@@ -15,3 +15,13 @@ inline constexpr Color kColorGanador = 65356;
 std::unique_ptr<uDTbrowse> tablaRepartoDialog(const Reparto& reparto,
                                               const std::vector<std::string>& captions,
                                               double seatsTotal);
+
+// A totals row: the party votes (or seats), their field names and the total.
+struct Totales {
+    std::vector<double> votes;
+    std::vector<std::string> captions;
+    double total = 0;
+};
+// Reads the first `parties` fields and the total of the current row of `alias`; false
+// (an error raised for `operation`) when it cannot be read as a totals row.
+bool readTotals(const std::string& alias, size_t parties, Totales& t, const std::string& operation);

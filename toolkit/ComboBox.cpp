@@ -3,6 +3,7 @@
 #include <QAbstractItemView>
 #include <QComboBox>
 #include <QFocusEvent>
+#include <QSignalBlocker>
 
 #include "Window.h"
 #include "internal/QtBridge.h"
@@ -95,6 +96,14 @@ std::vector<std::string> TComboBox::items() const {
 
 std::string TComboBox::text() const {
     return utf8(comboOf(*this)->currentText());
+}
+
+void TComboBox::setItems(const std::vector<std::string>& items) {
+    ComboWidget* w = comboOf(*this);
+    QSignalBlocker quiet(w);
+    w->clear();
+    for (const auto& item : items) w->addItem(qs(item));
+    w->setCurrentIndex(-1);
 }
 
 void TComboBox::pick(int n) {

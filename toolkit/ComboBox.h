@@ -35,6 +35,8 @@ class TComboBox : public TControl {
     int count() const;
     std::vector<std::string> items() const;
     std::string text() const;  // of the selected item, "" when none
+    // Replaces the items; none is selected afterwards and onChange is not called.
+    void setItems(const std::vector<std::string>& items);
 
     // The user chose item n: selects it and calls onPick.
     void pick(int n);

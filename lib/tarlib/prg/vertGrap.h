@@ -93,6 +93,9 @@ class verTGraph {
     bool close();
 
     static const std::vector<verTGraph*>& abiertos();
+    // Closes every graph window and frees the objects (at program end; never from inside a
+    // graph window's own events).
+    static void cierraTodo();
 
   private:
     void build(VerTGraphArgs& args);
