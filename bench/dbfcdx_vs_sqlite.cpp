@@ -33,6 +33,7 @@
 #include <vector>
 
 #include "TableLayer.h"
+#include "rawTagBuild.h"
 #include "cdxCheck.h"
 #include "datosSqlite.h"
 #include "datosWriter.h"
@@ -99,19 +100,7 @@ std::vector<long> buildDbf(const std::string& folder) {
     tableSettings().defaultFolder = folder;
     tableSettings().autoOpen = false;
     std::vector<long> counts;
-    std::string open;
-    for (const TagDecl& t : kTags) {
-        if (open != t.table) {
-            if (!open.empty()) DBCLOSEAREA();
-            fs::remove(folder + "/" + t.table + ".cdx");
-            if (!DBUSEAREA(true, "DBFCDX", t.table, "", false)) fail(std::string("cannot open ") + t.table);
-            open = t.table;
-        }
-        ORDCONDSET({.forText = t.condition});
-        if (!ORDCREATE("", t.tag, t.key)) fail(std::string("cannot build tag ") + t.tag);
-        counts.push_back(ORDKEYCOUNT());
-    }
-    DBCLOSEAREA();
+    buildTagsRaw(folder, kTags, fail, [&] { counts.push_back(ORDKEYCOUNT()); });
     return counts;
 }
 

@@ -27,6 +27,7 @@
 #include "dbfCdxDriver.h"
 #include "mainConfig.h"
 #include "Text.h"
+#include "rawTagBuild.h"
 #include "uEntorno.h"
 
 namespace fs = std::filesystem;
@@ -65,18 +66,7 @@ std::vector<long> keyCounts() {
 double rawBuild(const std::string& folder) {
     auto start = Clock::now();
     tableSettings().autoOpen = false;
-    std::string open;
-    for (const DbfTagDecl& t : DBFTAGS()) {
-        if (open != t.table) {
-            if (!open.empty()) DBCLOSEAREA();
-            fs::remove(folder + "/" + t.table + ".cdx");
-            if (!DBUSEAREA(true, "DBFCDX", t.table, "", false)) fail(std::string("cannot open ") + t.table);
-            open = t.table;
-        }
-        ORDCONDSET({.forText = t.condition});
-        if (!ORDCREATE("", t.tag, t.key)) fail(std::string("cannot build tag ") + t.tag);
-    }
-    DBCLOSEAREA();
+    buildTagsRaw(folder, DBFTAGS(), fail, [] {});
     tableSettings().autoOpen = true;
     return since(start);
 }

@@ -29,6 +29,7 @@
 #include "dAbreBro.h"
 #include "mAbreBro.h"
 #include "mainConfig.h"
+#include "shotSupport.h"
 #include "wAbreBro.h"
 
 namespace {
@@ -139,13 +140,9 @@ bool conteoShot(const std::string& out) {
 }
 
 // Shows a top-level window for a moment and grabs it; `during` runs while it is up.
-bool grabWindow(TWindowBase& w, const std::string& title, const std::string& path,
+bool grabWindow(TWindowBase&, const std::string& title, const std::string& path,
                 const std::function<void(WindowView&)>& during = {}) {
-    waitWithEvents(gWait);
-    auto view = GuiHarness::window(title);
-    if (!view) return false;
-    if (during) during(*view);
-    return view->grab(path);
+    return grabShown(title, path, gWait, during);
 }
 
 // The roll in a top-level browse window: bar, index tabs, status bar with a search and the
@@ -231,15 +228,10 @@ bool dialogAndChildShots(const std::string& out) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc < 2) {
-        std::fprintf(stderr, "usage: urnalia_browse_shots FOLDER [SECONDS_SHOWN]\n");
-        return 2;
-    }
-    if (!std::getenv("DISPLAY")) setenv("QT_QPA_PLATFORM", "offscreen", 0);
-    std::string out = argv[1];
-    if (argc > 2) gWait = std::atof(argv[2]);
-    std::filesystem::create_directories(out);
-    appEnsure();
+    ShotRun run;
+    if (!startShots(argc, argv, "urnalia_browse_shots FOLDER [SECONDS_SHOWN]", run)) return 2;
+    const std::string& out = run.folder;
+    gWait = run.wait;
     arrayRddRegister();
     dbfCdxRegister();
     bool ok = padronShot(out, out + "/datos") && conteoShot(out) && windowShots(out) && dialogAndChildShots(out);

@@ -14,6 +14,7 @@
 #include "TableLayer.h"
 #include "abcMaste.h"
 #include "arrayRdd.h"
+#include "shotSupport.h"
 #include "wAbreBro.h"
 
 namespace {
@@ -61,23 +62,16 @@ bool makeTable() {
 }
 
 bool grab(const std::string& title, const std::string& path) {
-    waitWithEvents(gWait);
-    auto view = GuiHarness::window(title);
-    return view && view->grab(path);
+    return grabShown(title, path, gWait);
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc < 2) {
-        std::fprintf(stderr, "usage: urnalia_catalog_shot FOLDER [SECONDS_SHOWN]\n");
-        return 2;
-    }
-    if (!std::getenv("DISPLAY")) setenv("QT_QPA_PLATFORM", "offscreen", 0);
-    std::string out = argv[1];
-    if (argc > 2) gWait = std::atof(argv[2]);
-    std::filesystem::create_directories(out);
-    appEnsure();
+    ShotRun run;
+    if (!startShots(argc, argv, "urnalia_catalog_shot FOLDER [SECONDS_SHOWN]", run)) return 2;
+    const std::string& out = run.folder;
+    gWait = run.wait;
     arrayRddRegister();
     bool ok = makeTable();
 
