@@ -140,18 +140,20 @@ void Chart::categoryAxis() {
     }
     if (!g.lyVal || g.aYVals.empty()) return;
     pen.font(g.aFont[TGraph::fYLabels]);
-    double widest = 0;
-    for (int i = 0; i < n && i < int(g.aYVals.size()); ++i)
-        widest = std::max(widest, pen.canvas.textWidth(g.aYVals[i]));
-    // Labels too wide for their category take turns: every other one (or every third...)
-    // is written, each with the room of the categories it stands for.
-    int every = 1;
-    while (every < 4 && widest > lay.step * every - pen.X(2)) ++every;
-    double width = lay.step * every - pen.X(2);
-    for (int i = 1; i <= n && i <= int(g.aYVals.size()); ++i) {
-        if ((i - 1) % every != 0) continue;
-        double x = columnOf(i);
-        pen.text(Rect{lay.bottom + pen.Y(5), x - width / 2, width, lay.labelH}, g.aYVals[i - 1],
+    int count = std::min(n, int(g.aYVals.size()));
+    std::vector<double> widths;
+    for (int i = 0; i < count; ++i) widths.push_back(pen.canvas.textWidth(g.aYVals[i]));
+    // A label wider than its category borrows room from its neighbours, as far as they
+    // leave free (each keeps at least its own width, up to one category); beyond that it
+    // is cut short. Neighbouring labels never overlap.
+    double gap = pen.X(3), step = lay.step;
+    auto kept = [&](int i) { return std::min(widths[i], step - gap) / 2; };
+    for (int i = 0; i < count; ++i) {
+        double x = columnOf(i + 1);
+        double from = i > 0 ? columnOf(i) + kept(i - 1) + gap : x - step;
+        double to = i + 1 < count ? columnOf(i + 2) - kept(i + 1) - gap : x + step;
+        double half = std::max(0.0, std::min({widths[i] / 2 + gap, x - from, to - x}));
+        pen.text(Rect{lay.bottom + pen.Y(5), x - half, 2 * half, lay.labelH}, g.aYVals[i],
                  TextAlign::Center | TextAlign::Top, g.nClrY);
     }
 }
@@ -217,9 +219,20 @@ void Chart::bars() {
         for (int i = 0; i < n && i < int(values.size()); ++i) {
             double x = first + i * stride + j * (width + gap);
             bar(x, width, values[i], serie.color, with3D);
-            if (g.lViewVal && width > 0)
-                valueText(x, width, std::min(rowOf(values[i]), lay.zeroRow) - (with3D ? dY() : 0),
-                          values[i]);
+        }
+    }
+    // The values go over all the bars, so no later bar hides one: above a bar that goes up,
+    // below one that goes down.
+    if (!g.lViewVal || width <= 0) return;
+    double th = pen.heightOf(g.aFont[TGraph::fValues]);
+    for (int j = 0; j < k; ++j) {
+        const auto& values = data[barSeries[j]];
+        bool with3D = g.aSeries[barSeries[j]].with3D.value_or(g.l3D);
+        double lift = with3D ? (threeD() ? dY() : pen.Y(g.nBarD)) : 0;
+        for (int i = 0; i < n && i < int(values.size()); ++i) {
+            double x = first + i * stride + j * (width + gap), v = values[i];
+            double row = v >= 0 ? rowOf(v) - lift : std::min(rowOf(v) + th + pen.Y(2), lay.bottom);
+            valueText(x, width, row, v);
         }
     }
 }
@@ -352,8 +365,19 @@ TGraph::Layout TGraph::layout(Canvas& canvas, double width, double height, doubl
         for (const auto& s : aSeries) entries.push_back({s.name, s.color});
     lay.legendWidth = pen.X(80);
     pen.font(aFont[fLegends]);
-    for (const auto& e : entries) lay.legendWidth = std::max(lay.legendWidth, pen.X(5) + canvas.textWidth(e.first));
+    // Names are written 20 pixels into the legend's room: G holds them and 5 more.
+    for (const auto& e : entries)
+        lay.legendWidth = std::max(lay.legendWidth, pen.X(20 + 5) + canvas.textWidth(e.first));
+    double M = std::isfinite(nMaxVal) ? std::max(0.0, nMaxVal) : 0;
+    double m = std::isfinite(nMinVal) ? std::min(0.0, nMinVal) : 0;
+    for (const auto& values : data)
+        for (double v : values) M = std::max(M, v), m = std::min(m, v);
+    lay.scaleTop = M > 0 ? roundScale(M) : 0;
+    lay.scaleBottom = m < 0 ? roundScale(-m) : 0;
     lay.valueWidth = std::max(pen.X(30), pen.widthOf(aFont[fXValues], cPicture));
+    // Values too large for the mask get a wider mask (formatValue): their labels get the room.
+    for (double v : {lay.scaleTop, -lay.scaleBottom})
+        lay.valueWidth = std::max(lay.valueWidth, canvas.textWidth(graph::formatValue(v, cPicture)));
 
     lay.top = pen.Y(1) + (lTitle ? S + T + pen.Y(30) : pen.Y(15));
     lay.left = pen.X(1) + (lTitle ? X + pen.X(15) : pen.X(15)) + pen.X(nBarD);
@@ -369,12 +393,6 @@ TGraph::Layout TGraph::layout(Canvas& canvas, double width, double height, doubl
     int n = graph::categoryCount(data);
     lay.step = (lay.right - lay.left) / (n + 1);
 
-    double M = std::isfinite(nMaxVal) ? std::max(0.0, nMaxVal) : 0;
-    double m = std::isfinite(nMinVal) ? std::min(0.0, nMinVal) : 0;
-    for (const auto& values : data)
-        for (double v : values) M = std::max(M, v), m = std::min(m, v);
-    lay.scaleTop = M > 0 ? roundScale(M) : 0;
-    lay.scaleBottom = m < 0 ? roundScale(-m) : 0;
     double range = lay.scaleTop + lay.scaleBottom;
     lay.pixelsPerUnit = range > 0 && std::isfinite(range) ? lay.plotHeight / range : 1;
     lay.zeroRow = lay.bottom - lay.scaleBottom * lay.pixelsPerUnit;

@@ -66,7 +66,7 @@ int main(int argc, char** argv) {
         g.SelSerie(2);
         g.lViewVal = true;
         g.lBorders = true;
-        g.cPicture = "999";
+        g.cPicture = "99.9";
     });
     shot(window, "lines", [](TGraph& g) { g.nType = TGraph::kLines; });
     shot(window, "lines-3d", [](TGraph& g) {
@@ -117,6 +117,15 @@ int main(int argc, char** argv) {
                    "Una serie con un nombre larguísimo", 255);
         g.AddSerie({-2500, 400}, "Corta", 65280);
         g.SetYVals({"Primera categoría larga", "Segunda", "Tercera categoría", "Cuarta", "Quinta"});
+    }, 640, 400);
+    shot(window, "negative-3d", [](TGraph& g) {
+        g.End();
+        g.l3D = true;
+        g.lViewVal = true;
+        g.cPicture = "9,999";
+        g.AddSerie({1200, -800, 300, -2450, 1900}, "Saldo", 5100);
+        g.AddSerie({-300, 500, 700, -100, 0}, "Otro", 10100);
+        g.SetYVals({"Ene", "Feb", "Mar", "Abr", "May"});
     }, 640, 400);
     shot(window, "odd-empty", [](TGraph& g) { g.End(); }, 400, 300);
     return gFailures == 0 ? 0 : 1;

@@ -152,6 +152,36 @@ TEST_F(Graphs, TheLegendBoxListsEachSeriesWithItsSwatch) {
     EXPECT_NE(std::find(texts.begin(), texts.end(), "text 333,73 58x10 16 Otros"), texts.end());
 }
 
+TEST_F(Graphs, LongTextsGetTheRoomTheyNeedBeforeBeingCut) {
+    struct Case {
+        std::vector<double> values;
+        std::string name;
+        std::vector<std::string> labels;
+        std::vector<std::string> whole;  // texts written in full
+    } cases[] = {
+        // The legend holds a name 70 pixels wide after its 20-pixel indent.
+        {{1, 2, 3}, "Representantes", {"A", "B", "C"}, {"Representantes"}},
+        // A wide label between narrow ones borrows their room; none is left out.
+        {{1, 2, 3}, "S", {"AB", "ARALAR-UNIDAS", "CD"}, {"AB", "ARALAR-UNIDAS", "CD"}},
+        // Axis values larger than the mask widen it, and their column.
+        {{3e9, 1}, "S", {"A", "B"}, {"3,000,000,000.00", "1,500,000,000.00"}},
+    };
+    for (const Case& c : cases) {
+        g->End();
+        rec.clear();
+        g->AddSerie(c.values, c.name, 255);
+        g->SetYVals(c.labels);
+        g->draw(rec, 400, 300);
+        std::vector<std::string> written;  // "text L,T WxH align TEXT"
+        for (const auto& op : rec.opsOf("text")) {
+            size_t at = 0;
+            for (int field = 0; field < 4; ++field) at = op.find(' ', at) + 1;
+            written.push_back(op.substr(at));
+        }
+        for (const auto& t : c.whole) EXPECT_NE(std::find(written.begin(), written.end(), t), written.end()) << t;
+    }
+}
+
 TEST_F(Graphs, PieSlicesGoClockwiseFromTheStartInThePaletteOrSeriesColours) {
     struct Case {
         std::vector<double> first, second;
