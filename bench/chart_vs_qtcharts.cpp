@@ -11,7 +11,9 @@
 //
 // Both sides are drawn untimed first, then timed in turns; the median of each is reported.
 //
-// Usage: chart_vs_qtcharts [--reps N]   (default 200 draws of each side)
+// Usage: chart_vs_qtcharts [--reps N] [--shot PREFIX]
+//   --reps  draws of each side (default 200)
+//   --shot  also writes both pictures to PREFIX-tgraph.png and PREFIX-qtcharts.png
 // Prints each side's median time, the 3D time and last the ratio line. Run with
 // QT_QPA_PLATFORM=offscreen where there is no display (set here when unset).
 #include <stdlib.h>
@@ -123,10 +125,12 @@ struct QtSide {
 
 int main(int argc, char** argv) {
     int reps = 200;
+    std::string shot;
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--reps") == 0 && i + 1 < argc) reps = std::max(1, std::atoi(argv[++i]));
+        else if (std::strcmp(argv[i], "--shot") == 0 && i + 1 < argc) shot = argv[++i];
         else {
-            std::fprintf(stderr, "usage: chart_vs_qtcharts [--reps N]\n");
+            std::fprintf(stderr, "usage: chart_vs_qtcharts [--reps N] [--shot PREFIX]\n");
             return 2;
         }
     }
@@ -148,6 +152,12 @@ int main(int argc, char** argv) {
         sink += long(image.pixel(640, 400));
     };
     for (int i = 0; i < 5; ++i) ours(), peer();  // warm both: fonts, caches, the chart's layout
+    if (!shot.empty()) {  // both pictures, for looking at them
+        ImageCanvas canvas(kWidth, kHeight, graph->nClrPane);
+        graph->draw(canvas, kWidth, kHeight);
+        canvas.savePng(shot + "-tgraph.png");
+        qt.render().save(QString::fromStdString(shot + "-qtcharts.png"));
+    }
 
     std::vector<double> tOurs, tPeer, t3D;
     for (int i = 0; i < reps; ++i) {
