@@ -1,6 +1,8 @@
 // The chart control: its widget, its data and what it shows. The drawing is in GraphDraw.cpp.
 #include "Graph.h"
 
+#include <QMouseEvent>
+#include <QPointer>
 #include <algorithm>
 
 #include "ImageCanvas.h"
@@ -10,7 +12,24 @@
 
 namespace {
 
-using GraphWidget = CanvasWidget<TGraph>;
+// Paints the chart; a right click opens the control's menu (when it has one), then tells
+// the owner.
+class GraphWidget : public CanvasWidget<TGraph> {
+  public:
+    using CanvasWidget::CanvasWidget;
+
+  protected:
+    void mousePressEvent(QMouseEvent* e) override {
+        if (!owner || e->button() != Qt::RightButton) return QWidget::mousePressEvent(e);
+        QPoint at = e->position().toPoint();
+        if (owner->lPopUp) {
+            QPointer<QWidget> alive(this);
+            owner->popupMenu(at.y(), at.x());
+            if (!alive || !owner) return;  // the menu's action ended the control
+        }
+        if (owner->bRClicked) owner->bRClicked(*owner, at.y(), at.x());
+    }
+};
 
 std::unique_ptr<ControlImpl> graphImpl(TWindowBase& parent) {
     auto impl = std::make_unique<ControlImpl>();

@@ -107,7 +107,8 @@ class TGraph : public TControl {
     // the drawing itself and for tests).
     struct Layout {
         double top = 0, left = 0, bottom = 0, right = 0;  // the chart rectangle
-        double depth = 1;        // d
+        double depth = 1;        // d, across
+        double depthY = 1;       // d, down (differs from depth on a printer)
         double plotHeight = 0;   // h
         double step = 0;         // w, one category
         double legendWidth = 0;  // G
@@ -115,6 +116,8 @@ class TGraph : public TControl {
         double scaleTop = 0, scaleBottom = 0;  // rounded largest value, rounded |smallest|
         double pixelsPerUnit = 1;
         double zeroRow = 0;
+        double width = 0, height = 0;  // the whole drawing
+        double titleH = 0, subTitleH = 0, titleXH = 0, titleYH = 0, labelH = 0;  // T, S, X, Y, L
     };
     Layout layout(Canvas& canvas, double width, double height, double sx = 1, double sy = 1) const;
     // The scale's rounding of a positive value: 1234 -> 1250, 1800 -> 2000, 37 -> 37.5.

@@ -144,6 +144,9 @@ std::unique_ptr<TPrinter> TPrinter::over(QPagedPaintDevice& device, const PaperO
 const PageGeometry& TPrinter::geometry() const {
     return d_->geometry;
 }
+double TPrinter::dpi() const {
+    return d_->paper.dpi;
+}
 
 Canvas& TPrinter::page() {
     if (d_->pages == 0) d_->startPage();

@@ -46,6 +46,8 @@ class TPrinter {
     TPrinter& operator=(const TPrinter&) = delete;
 
     const PageGeometry& geometry() const;
+    // Page pixels per inch.
+    double dpi() const;
     // The current page's canvas; the first page is started on first use.
     Canvas& page();
     void newPage();

@@ -22,5 +22,6 @@ ensure_packages() {
 
 # Packages every build needs.
 BUILD_PACKAGES=(cmake ninja-build g++ make pkg-config)
-# The windowing toolkit: Qt 6 Widgets, and fonts for measuring and drawing text.
-BUILD_PACKAGES+=(qt6-base-dev fonts-dejavu-core)
+# The windowing toolkit: Qt 6 Widgets, and fonts for measuring and drawing text (Liberation
+# Sans draws the charts' "Arial" with its metrics).
+BUILD_PACKAGES+=(qt6-base-dev fonts-dejavu-core fonts-liberation2)

@@ -1,8 +1,11 @@
 #include "QtBridge.h"
 
 #include <QApplication>
+#include <QFontDatabase>
 #include <QFontMetrics>
 #include <QFontMetricsF>
+
+#include "Text.h"
 
 QImage toQImage(const Picture& p) {
     if (p.empty()) return QImage();
@@ -24,8 +27,18 @@ Picture fromQImage(const QImage& source) {
     return p;
 }
 
+namespace {
+// "Arial" is drawn in Liberation Sans, which has its metrics, when that face is installed;
+// otherwise the face name goes to the font matching as it is.
+QString faceOf(const std::string& face) {
+    static const bool liberation = QFontDatabase::hasFamily(QStringLiteral("Liberation Sans"));
+    if (liberation && text::upper(face) == "ARIAL") return QStringLiteral("Liberation Sans");
+    return qs(face);
+}
+}  // namespace
+
 QFont toQFont(const FontSpec& f) {
-    QFont font(qs(f.face));
+    QFont font(faceOf(f.face));
     font.setStyleHint(QFont::SansSerif);
     font.setPixelSize(std::max(f.height, 1));
     font.setBold(f.bold);
