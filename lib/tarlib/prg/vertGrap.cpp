@@ -105,6 +105,13 @@ void verTGraph::build(VerTGraphArgs& args) {
         graph_->AddSerie(args.data[i], name, Color(100 + 5000 * (i + 1)));
     }
     graph_->SetYVals(args.labels);
+    // The chart's own context menu changes the type too: the buttons and the item box follow.
+    graph_->bRClicked = [this](TGraph& g, int, int) {
+        if (g.nType == TGraph::kPie)
+            verifySet(g, itemBox_, &aSeries, &itemText_);
+        else
+            verifySet(g);
+    };
     oWnd->setClient(graph_);
 
     if (window_) {
