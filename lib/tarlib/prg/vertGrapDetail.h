@@ -20,6 +20,9 @@ inline std::string trim(const std::string& s) {
     return text::rtrim(text::ltrim(s));
 }
 
+// A value as the value list shows it: "9,999,999.99".
+std::string moneyText(double n);
+
 // The entry field a dialog template made for `id`, its value replaced and shown; nullptr
 // when the template has none.
 TGet* templateField(TDialog& dialog, int id);

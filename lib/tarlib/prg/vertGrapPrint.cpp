@@ -117,16 +117,16 @@ bool GETPRTCOORS(TGraph& graph) {
     const std::array<const char*, 4> captions{"Superior", "Izquierda", "Largo", "Alto"};
     std::array<TGet*, 4> fields{};
     for (size_t i = 0; i < 4; ++i) {
-        const double top = 10 + double(i / 2) * 26, left = 8 + double(i % 2) * 112;
-        dlg.add<TSay>(SayOptions{.rect = {top + 3, left, 56, 16}, .text = captions[i], .font = font});
-        fields[i] = dlg.add<TGet>(GetOptions{.rect = {top, left + 58, 44, 20},
+        const double top = 10 + double(i / 2) * 26, left = 6 + double(i % 2) * 108;
+        dlg.add<TSay>(SayOptions{.rect = {top + 3, left, 60, 16}, .text = captions[i], .font = font});
+        fields[i] = dlg.add<TGet>(GetOptions{.rect = {top, left + 62, 40, 20},
                                              .binding = GetBinding::to(cm[i]),
                                              .picture = "99.99",
                                              .font = font});
         // A place on the paper: never negative, and the chart has some size.
         fields[i]->bValid = [i](TGet& g) { return i < 2 ? g.value().num() >= 0 : g.value().num() > 0; };
     }
-    dlg.add<TSay>(SayOptions{.rect = {64, 8, 60, 16}, .text = "(en cm)", .font = font});
+    dlg.add<TSay>(SayOptions{.rect = {70, 6, 60, 16}, .text = "(en cm)", .font = font});
     bool accepted = false;
     dlg.add<TButton>(ButtonOptions{.rect = {66, 72, 70, 24},
                                    .caption = "&Acepta",

@@ -1,6 +1,7 @@
 // The graph window's settings dialog "Propiedades": the 25-slot record loaded from the
 // chart, the dialog's controls by id, and what accepting it writes back to the chart and
 // to the window's item box.
+#include <algorithm>
 #include <array>
 #include <cstdlib>
 #include <memory>
@@ -77,9 +78,12 @@ Rect placeOf(const TDialog& d, int id, double height = 0) {
     return r;
 }
 
-std::string moneyText(double n) {
-    static const GetPicture picture = GetPicture::parse("9,999,999.99");
-    return formatNumber(n, picture);
+// The largest rectangle of the picture's proportions centred in `place`.
+Rect fitted(Rect place, const Picture& p) {
+    if (p.empty() || place.width <= 0 || place.height <= 0) return place;
+    double k = std::min(place.width / p.width, place.height / p.height);
+    double w = p.width * k, h = p.height * k;
+    return Rect{place.top + (place.height - h) / 2, place.left + (place.width - w) / 2, w, h};
 }
 
 }  // namespace
@@ -174,7 +178,10 @@ void verTGraph::chgSettings(TGraph& graph, TComboBox& box, std::vector<std::stri
             button->setColors(colors::black, Color(slot.num()));
             button->setAction([button, &slot] { slot = Value(double(SELCOLORS(*button, Color(slot.num())))); });
         }
-    dlg.add<TBitmap>(BitmapOptions{.rect = placeOf(dlg, 120), .resource = "bmp_tarvelon", .stretch = true, .id = 120});
+    dlg.add<TBitmap>(BitmapOptions{.rect = fitted(placeOf(dlg, 120), resourcePicture("bmp_tarvelon")),
+                                   .resource = "bmp_tarvelon",
+                                   .stretch = true,
+                                   .id = 120});
 
     // The series and their values.
     auto* series = dlg.add<TComboBox>(ComboBoxOptions{.rect = placeOf(dlg, 310, 12),
@@ -183,7 +190,8 @@ void verTGraph::chgSettings(TGraph& graph, TComboBox& box, std::vector<std::stri
                                                       .id = 310});
     CAbreBrowReDefine r;
     r.nId = 320;
-    r.source = BrowseSource(Value(Array{}));
+    // Shaped by a blank row of two cells; getValues puts the rows in.
+    r.source = BrowseSource(Value(Array{Value(Array{Value(""), Value("")})}));
     r.oDlg = &dlg;
     r.aHeaders = {{Value("Periodo"), Value("Valor")}};
     r.aColSizes = ColSizes{100, 60};
@@ -194,7 +202,7 @@ void verTGraph::chgSettings(TGraph& graph, TComboBox& box, std::vector<std::stri
     list->lCellStyle = list->lAutoEdit = list->lAutoSkip = true;
     list->nColAct = 2;
     list->setFooters({FooterRow(std::function<BrowseRow(tCAbreBrow&)>(
-        [this](tCAbreBrow&) { return BrowseRow{Value("Total "), Value(moneyText(nTotal))}; }))});
+        [this](tCAbreBrow&) { return BrowseRow{Value("Total "), Value(vertgrap::moneyText(nTotal))}; }))});
     list->lDrawFooters = true;
 
     auto imageButton = [&](int id, const char* image, const char* tip, std::function<void()> action) {

@@ -41,17 +41,12 @@ std::string numberLabel(size_t n) {
     return buf;
 }
 
-std::string moneyText(double n) {
-    static const GetPicture picture = GetPicture::parse("9,999,999.99");
-    return formatNumber(n, picture);
-}
-
 // The list shows the rows: its array is made to hold one line per row.
 void showRows(tCAbreBrow& list, const std::vector<GraphValueRow>& rows) {
     if (!list.aArray()) list.setArray(Value(Array{}), true);
     Array& lines = *list.aArray();
     lines.clear();
-    for (const GraphValueRow& r : rows) lines.push_back(Value(Array{Value(r.label), Value(moneyText(r.value))}));
+    for (const GraphValueRow& r : rows) lines.push_back(Value(Array{Value(r.label), Value(vertgrap::moneyText(r.value))}));
     list.nAt = std::clamp<long>(list.nAt, 1, std::max<long>(1, long(lines.size())));
 }
 
@@ -67,6 +62,11 @@ void toColumn(tCAbreBrow& list, int col) {
 }  // namespace
 
 namespace vertgrap {
+
+std::string moneyText(double n) {
+    static const GetPicture picture = GetPicture::parse("9,999,999.99");
+    return formatNumber(n, picture);
+}
 
 TGet* templateField(TDialog& dialog, int id) {
     return dynamic_cast<TGet*>(dialog.control(id));

@@ -16,6 +16,7 @@
 #include "Report.h"
 #include "TopWindow.h"
 #include "cAbreBro.h"
+#include "embeddedResources.h"
 #include "vertGrap.h"
 
 namespace {
@@ -95,6 +96,7 @@ constexpr int kInsert = 45, kDelete = 46;
 
 class VertGrapSettings : public ::testing::Test {
   protected:
+    void SetUp() override { registerEmbeddedResources(); }
     void TearDown() override {
         EXPECT_TRUE(harness.unexpected().empty());
         setCommonDialogsForTests({});
