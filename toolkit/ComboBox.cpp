@@ -3,6 +3,8 @@
 #include <QAbstractItemView>
 #include <QComboBox>
 #include <QFocusEvent>
+#include <QIcon>
+#include <QPixmap>
 #include <QSignalBlocker>
 
 #include "Window.h"
@@ -63,6 +65,7 @@ TComboBox::TComboBox(TWindowBase& parent, ComboBoxOptions o)
     ComboWidget* w = comboOf(*this);
     if (o.font) setFont(*o.font);
     for (const auto& item : o.items) w->addItem(qs(item));
+    for (size_t i = 0; i < o.images.size() && i < o.items.size(); ++i) setItemImage(int(i) + 1, o.images[i]);
     select(o.selected);
     QObject::connect(w, &QComboBox::currentIndexChanged, w, [this](int index) {
         if (onChange) onChange(*this, index + 1);
@@ -98,12 +101,32 @@ std::string TComboBox::text() const {
     return utf8(comboOf(*this)->currentText());
 }
 
-void TComboBox::setItems(const std::vector<std::string>& items) {
+void TComboBox::setItems(const std::vector<std::string>& items, const std::vector<Picture>& images) {
     ComboWidget* w = comboOf(*this);
-    QSignalBlocker quiet(w);
-    w->clear();
-    for (const auto& item : items) w->addItem(qs(item));
-    w->setCurrentIndex(-1);
+    {
+        QSignalBlocker quiet(w);
+        w->clear();
+        for (const auto& item : items) w->addItem(qs(item));
+        for (size_t i = 0; i < images.size() && i < items.size(); ++i) setItemImage(int(i) + 1, images[i]);
+        w->setCurrentIndex(-1);
+    }
+    select(1);
+}
+
+Picture TComboBox::itemImage(int n) const {
+    if (n < 1 || n > count()) return Picture();
+    QIcon icon = comboOf(*this)->itemIcon(n - 1);
+    if (icon.isNull()) return Picture();
+    QList<QSize> sizes = icon.availableSizes();
+    QSize size = sizes.isEmpty() ? comboOf(*this)->iconSize() : sizes.front();
+    return fromQImage(icon.pixmap(size).toImage());
+}
+
+void TComboBox::setItemImage(int n, const Picture& image) {
+    if (n < 1 || n > count()) return;
+    ComboWidget* w = comboOf(*this);
+    w->setItemIcon(n - 1, image.empty() ? QIcon() : QIcon(QPixmap::fromImage(toQImage(image))));
+    if (!image.empty()) w->setIconSize(QSize(image.width, image.height).expandedTo(w->iconSize()));
 }
 
 void TComboBox::pick(int n) {

@@ -87,6 +87,9 @@ WindowView::WindowView(std::shared_ptr<ViewImpl> impl) : impl_(std::move(impl)) 
 bool WindowView::valid() const {
     return impl_->w != nullptr;
 }
+TWindowBase* WindowView::window() const {
+    return impl_->w ? windowOfWidget(impl_->w) : nullptr;
+}
 bool WindowView::visible() const {
     return impl_->w && impl_->w->isVisible();
 }

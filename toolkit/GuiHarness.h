@@ -31,6 +31,9 @@ class WindowView {
     explicit WindowView(std::shared_ptr<ViewImpl> impl);
 
     bool valid() const;  // the window still exists
+    // The toolkit window shown (a TDialog, a TWindow...); nullptr for the windowing
+    // system's own boxes (message boxes, menus, choosers).
+    class TWindowBase* window() const;
     bool visible() const;
     bool modal() const;
     std::string title() const;

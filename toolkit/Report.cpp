@@ -30,7 +30,19 @@ std::vector<Picture> TReport::toImages() {
     return printer->takeImages();
 }
 
+namespace {
+std::function<void(TReport&, const std::string&)>& previewForTests() {
+    static std::function<void(TReport&, const std::string&)> show;
+    return show;
+}
+}  // namespace
+
+void setReportPreviewForTests(std::function<void(TReport&, const std::string& title)> show) {
+    previewForTests() = std::move(show);
+}
+
 void TReport::preview(const std::string& title) {
+    if (previewForTests()) return previewForTests()(*this, title);
     appEnsure();
     PageGeometry g = pageGeometry(options_.paper);
     double dpi = options_.paper.dpi;

@@ -39,3 +39,7 @@ class TReport {
     int pages_ = 0;
     std::string error_;
 };
+
+// Replaces the preview window (tests): `show` receives the report and the title asked for
+// instead of the window opening; an empty function restores the window.
+void setReportPreviewForTests(std::function<void(TReport&, const std::string& title)> show);

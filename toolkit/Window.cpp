@@ -18,8 +18,19 @@ std::string plainCaption(const std::string& caption) {
     return text::rtrim(text::ltrim(s));
 }
 
+namespace {
+constexpr const char* kOwnerProperty = "urnaliaWindow";
+}
+
 TWindowBase::TWindowBase(Units units, std::unique_ptr<WindowImpl> impl)
-    : impl_(std::move(impl)), units_(units) {}
+    : impl_(std::move(impl)), units_(units) {
+    if (impl_->top) impl_->top->setProperty(kOwnerProperty, QVariant::fromValue(static_cast<void*>(this)));
+}
+
+TWindowBase* windowOfWidget(const QWidget* top) {
+    if (!top) return nullptr;
+    return static_cast<TWindowBase*>(top->property(kOwnerProperty).value<void*>());
+}
 
 TWindowBase::~TWindowBase() {
     destroyControls();

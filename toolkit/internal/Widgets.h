@@ -92,3 +92,7 @@ class LabelWidget : public QLabel {
 
 // Calls the hook that matches the mouse event; false when there was none.
 bool dispatchClick(const ClickHooks& hooks, QMouseEvent* e, bool isDouble);
+
+// The toolkit window whose top-level widget this is; nullptr for other widgets.
+class TWindowBase;
+TWindowBase* windowOfWidget(const QWidget* top);

@@ -12,9 +12,13 @@
 #include <vector>
 
 #include "Graph.h"
+#include "Value.h"
 
 class TBar;
 class TBtnBmp;
+class TButton;
+class TControl;
+class tCAbreBrow;
 class TComboBox;
 class TMdiChild;
 class TWindow;
@@ -81,6 +85,23 @@ class verTGraph {
     // True when a file was written.
     bool saveBitmap(TGraph& graph, const std::string& file = "");
 
+    // The settings dialog's series and value editing, all on the working copies `work`.
+    // `list` is the value list, `seriesBox` the series box (its selected position is the
+    // series edited), `serie` that position, `buttons` the three period buttons.
+    //
+    // Adds a series (`isNew`) or changes the name and colour of the selected one through
+    // the "G_Serie" dialog; `name` is the name edited. True when accepted.
+    bool getName(tCAbreBrow& list, TComboBox& seriesBox, std::string& name, bool isNew, GraphWork& work);
+    // The value rows of the series selected in `seriesBox`, and their total, into `list`.
+    void getValues(tCAbreBrow& list, TComboBox& seriesBox, GraphWork& work);
+    // Insert adds a period, Delete deletes one, Enter edits the row; true when used.
+    bool valnKey(int key, tCAbreBrow& list, int serie, const std::vector<TControl*>& buttons, GraphWork& work);
+    void editValue(tCAbreBrow& list, int serie, GraphWork& work);
+    void newPeriod(tCAbreBrow& list, int serie, const std::vector<TControl*>& buttons, GraphWork& work);
+    void delPeriod(tCAbreBrow& list, int serie, GraphWork& work);
+    void chgPeriod(tCAbreBrow& list, int serie, const std::vector<TControl*>& buttons, GraphWork& work);
+    void sumValues(tCAbreBrow& list);
+
     // ---- the window's parts
     TGraph* graph() const { return graph_; }
     TComboBox* modeBox() const { return modeBox_; }
@@ -119,6 +140,28 @@ bool GETPRTCOORS(TGraph& graph);
 // Prints the chart into the rectangle (centimetres from the paper's top-left corner) through
 // the print preview; false when it could not.
 bool PRINT(TGraph& graph, double top, double left, double width, double height);
+
+// The settings record of the dialog, 25 slots from 1 (position 0 unused), as the dialog
+// loads it from the graph: flags, depth, ranges, the mask right-aligned in 10, the four
+// titles padded to 50, the title shadows, colours and the bar separation.
+std::vector<Value> graphSlots(const TGraph& graph);
+// The slots written back to the graph, the mask and titles without surrounding blanks.
+void setGraphSlots(TGraph& graph, const std::vector<Value>& slots);
+// The working copies of the graph's full data.
+GraphWork graphWork(const TGraph& graph);
+// A rectangle given in centimetres from the paper's top-left corner, in printer pixels of
+// `dpi` pixels per inch.
+Rect printerRect(double top, double left, double width, double height, double dpi);
+
+// The colour chooser opened on `colour`; the colour chosen (or `colour` when cancelled)
+// becomes the button's background and is answered.
+Color SELCOLORS(TButton& button, Color colour);
+// The names of the graph's series, in series order.
+std::vector<std::string> AGETSERIES(const TGraph& graph);
+// Deletes the series selected in `seriesBox` from the names, records and values of `work`
+// (never the only one: an alert instead); `name` becomes the series then selected. True
+// when a series was deleted.
+bool DELSERIE(TComboBox& seriesBox, std::string& name, GraphWork& work);
 
 // The graph window's own bar images as complete BMP files: "grbarr3d" (a 3D bar, 16 x 16,
 // 256 colours), "grxgrid" and "grygrid" (horizontal and vertical grids, 18 x 18, true
