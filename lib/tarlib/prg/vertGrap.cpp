@@ -208,7 +208,7 @@ void verTGraph::viewGraph(TComboBox& box, TGraph& graph) {
         graph.SelSerie(n == 1 ? TGraph::kAllSeries : n - 1);
         graph.nValues = 1;
     }
-    if (aSeries.size() < 3) box.hide();
+    fitItemBox(box);
     graph.Refresh();
 }
 
@@ -218,7 +218,6 @@ void verTGraph::selGraph(const std::vector<std::string>& items, TGraph& graph, T
         box.select(1);
         text = items.front();
     }
-    box.enable(box.count() > 2 || nGraph == 2);
     if (nGraph == 1) {
         graph.nValues = 1;
         if (graph.nType == TGraph::kPie && items.size() > 1) {
@@ -233,7 +232,7 @@ void verTGraph::selGraph(const std::vector<std::string>& items, TGraph& graph, T
         graph.nValues = 2;
         graph.SelPeriod(1);
     }
-    if (aSeries.size() >= 3 || nGraph == 2) box.show();
+    fitItemBox(box);
     verifySet(graph);
 }
 
@@ -264,6 +263,15 @@ void verTGraph::verifySet(TGraph& graph, TComboBox* box, const std::vector<std::
     for (TBtnBmp* b : {lines, xGrid, yGrid})
         if (b) b->repaint();
     graph.Refresh();
+}
+
+void verTGraph::fitItemBox(TComboBox& box) const {
+    // A single series has nothing to choose in the view by series.
+    if (nGraph == 1 && aSeries.size() < 3)
+        box.hide();
+    else
+        box.show();
+    box.enable(box.count() > (nGraph == 1 ? 2 : 1));
 }
 
 bool verTGraph::close() {

@@ -121,6 +121,7 @@ class verTGraph {
   private:
     void build(VerTGraphArgs& args);
     void buildBar();
+    void fitItemBox(TComboBox& box) const;
     void closed();
 
     std::unique_ptr<TWindow> window_;

@@ -56,19 +56,6 @@ constexpr CheckSlot kColours[] = {{131, 25}, {132, 22}, {133, 23}};
 const std::vector<std::string> kChartTypes{"Barras", "Líneas", "Puntos", "Pastel", "Mezcla"};
 const std::vector<std::string> kPointMarks{"Punto", "Cruz", "Rombo"};
 
-// The pictures of the point marks: "grPoint", "grCross" and "grShape".
-Picture pointMark(int mark) {
-    Picture p(16, 16, colors::white);
-    for (int y = 0; y < 16; ++y)
-        for (int x = 0; x < 16; ++x) {
-            int dx = x - 7, dy = y - 7;
-            bool on = mark == 1   ? dx * dx + dy * dy <= 6
-                      : mark == 2 ? (dx == dy || dx == -dy) && std::abs(dx) <= 5
-                                  : std::abs(dx) + std::abs(dy) == 5 || std::abs(dx) + std::abs(dy) == 4;
-            if (on) p.set(x, y, colors::black);
-        }
-    return p;
-}
 
 // The dialog's place `id` in its own units, the height cut to `height` when given.
 Rect placeOf(const TDialog& d, int id, double height = 0) {
@@ -164,7 +151,7 @@ void verTGraph::chgSettings(TGraph& graph, TComboBox& box, std::vector<std::stri
                                                     .id = 111});
     auto* points = dlg.add<TComboBox>(ComboBoxOptions{.rect = placeOf(dlg, 113, 12),
                                                       .items = kPointMarks,
-                                                      .images = {pointMark(1), pointMark(2), pointMark(3)},
+                                                      .images = {resourcePicture("grPoint"), resourcePicture("grCross"), resourcePicture("grShape")},
                                                       .selected = graph.nPoint,
                                                       .listHeight = int(placeOf(dlg, 113).height * 2),
                                                       .id = 113});
@@ -257,5 +244,7 @@ void verTGraph::chgSettings(TGraph& graph, TComboBox& box, std::vector<std::stri
     box.setItems(nGraph == 2 ? aTxtosX : items);
     box.select(1);
     text = box.text();
-    graph.Refresh();
+    // The chart shows what the item box now says, and the buttons follow the new data.
+    viewGraph(box, graph);
+    verifySet(graph, &box, &items, &text);
 }

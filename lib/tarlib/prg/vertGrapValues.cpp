@@ -36,7 +36,7 @@ void completeLabels(GraphWork& w) {
 }
 
 std::string numberLabel(size_t n) {
-    char buf[16];
+    char buf[24];
     std::snprintf(buf, sizeof buf, "%4zu", n);
     return buf;
 }
