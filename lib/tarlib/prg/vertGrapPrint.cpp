@@ -148,8 +148,7 @@ bool GETPRTCOORS(TGraph& graph) {
 bool PRINT(TGraph& graph, double top, double left, double width, double height) {
     if (width <= 0 || height <= 0) return false;
     TReport report(ReportOptions{.title = "Impresión de gráficos"}, [&](TPrinter& printer) {
-        const PaperOptions paper;
-        Rect r = printerRect(top, left, width, height, paper.dpi);
+        Rect r = printerRect(top, left, width, height, printer.dpi());
         printer.page();
         graph.Print(printer, r.top, r.left, r.width, r.height);
     });
