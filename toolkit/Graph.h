@@ -118,6 +118,7 @@ class TGraph : public TControl {
         double zeroRow = 0;
         double width = 0, height = 0;  // the whole drawing
         double titleH = 0, subTitleH = 0, titleXH = 0, titleYH = 0, labelH = 0;  // T, S, X, Y, L
+        int labelRows = 1;  // 2: the category labels take turns on two rows, too many for one
     };
     Layout layout(Canvas& canvas, double width, double height, double sx = 1, double sy = 1) const;
     // The scale's rounding of a positive value: 1234 -> 1250, 1800 -> 2000, 37 -> 37.5.

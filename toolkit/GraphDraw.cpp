@@ -12,6 +12,29 @@ using graph::Pen;
 
 namespace {
 
+// Half the room of each category label, centred on its column: the label's own width when
+// the neighbours on its row leave that much free (each keeps at least its own width, up to
+// one place), else what they leave. On two rows the neighbours are two categories away.
+std::vector<double> labelHalves(const std::vector<double>& widths, double step, double gap, int rows) {
+    const double room = step * rows;
+    const size_t r = size_t(rows);
+    auto kept = [&](size_t i) { return std::min(widths[i], room - gap) / 2; };
+    std::vector<double> halves;
+    for (size_t i = 0; i < widths.size(); ++i) {
+        double left = i >= r ? room - kept(i - r) - gap : room;
+        double right = i + r < widths.size() ? room - kept(i + r) - gap : room;
+        halves.push_back(std::max(0.0, std::min({widths[i] / 2 + gap, left, right})));
+    }
+    return halves;
+}
+
+bool someLabelCut(const std::vector<double>& widths, double step, double gap) {
+    auto halves = labelHalves(widths, step, gap, 1);
+    for (size_t i = 0; i < widths.size(); ++i)
+        if (2 * halves[i] < widths[i]) return true;
+    return false;
+}
+
 constexpr Color kWallLight = 14803425;  // RGB 225, 225, 225
 constexpr Color kWallDark = 8421504;    // RGB 128, 128, 128
 constexpr Color kSideWall = 12632256;   // RGB 192, 192, 192
@@ -144,17 +167,12 @@ void Chart::categoryAxis() {
     std::vector<double> widths;
     for (int i = 0; i < count; ++i) widths.push_back(pen.canvas.textWidth(g.aYVals[i]));
     // A label wider than its category borrows room from its neighbours, as far as they
-    // leave free (each keeps at least its own width, up to one category); beyond that it
-    // is cut short. Neighbouring labels never overlap.
-    double gap = pen.X(3), step = lay.step;
-    auto kept = [&](int i) { return std::min(widths[i], step - gap) / 2; };
+    // leave free; beyond that it is cut short. Neighbouring labels never overlap.
+    auto halves = labelHalves(widths, lay.step, pen.X(3), lay.labelRows);
     for (int i = 0; i < count; ++i) {
-        double x = columnOf(i + 1);
-        double from = i > 0 ? columnOf(i) + kept(i - 1) + gap : x - step;
-        double to = i + 1 < count ? columnOf(i + 2) - kept(i + 1) - gap : x + step;
-        double half = std::max(0.0, std::min({widths[i] / 2 + gap, x - from, to - x}));
-        pen.text(Rect{lay.bottom + pen.Y(5), x - half, 2 * half, lay.labelH}, g.aYVals[i],
-                 TextAlign::Center | TextAlign::Top, g.nClrY);
+        double x = columnOf(i + 1), half = halves[size_t(i)];
+        double row = lay.bottom + pen.Y(5) + (i % lay.labelRows) * lay.labelH;
+        pen.text(Rect{row, x - half, 2 * half, lay.labelH}, g.aYVals[i], TextAlign::Center | TextAlign::Top, g.nClrY);
     }
 }
 
@@ -327,7 +345,7 @@ void Chart::titles() {
     double X = lay.titleXH;
     write(TGraph::fTitleX, 2, Rect{lay.top, pen.X(1) + pen.X(7), X, lay.bottom - lay.top}, g.cTitX,
           TextAlign::Center | TextAlign::VCenter, g.nClrXT, true);
-    double labels = g.lyVal ? lay.labelH : 0;
+    double labels = g.lyVal ? lay.labelH * lay.labelRows : 0;
     write(TGraph::fTitleY, 3, Rect{lay.bottom + labels + pen.Y(8), lay.left, lay.right - lay.left, lay.titleYH},
           g.cTitY, TextAlign::Center, g.nClrYT);
 }
@@ -384,14 +402,21 @@ TGraph::Layout TGraph::layout(Canvas& canvas, double width, double height, doubl
     lay.bottom = height - pen.Y(2) - (lTitle ? Y + pen.Y(15) : pen.Y(15));
     lay.right = width - pen.X(2) - (lLegends ? lay.legendWidth + pen.X(5) : pen.X(15));
     if (lxVal) lay.left += lay.valueWidth;
-    if (lyVal) lay.bottom -= L;
+    int n = graph::categoryCount(data);
+    lay.step = (lay.right - lay.left) / (n + 1);
+    if (lyVal) {
+        // Labels that one row would cut short take turns on two rows.
+        pen.font(aFont[fYLabels]);
+        std::vector<double> widths;
+        for (int i = 0; i < std::min(n, int(aYVals.size())); ++i) widths.push_back(canvas.textWidth(aYVals[i]));
+        if (nType != kPie && n > 1 && someLabelCut(widths, lay.step, pen.X(3))) lay.labelRows = 2;
+        lay.bottom -= L * lay.labelRows;
+    }
 
     bool deep = l3D && nType != kPoints;
     lay.depth = pen.X(deep ? nBarD : 1);
     lay.depthY = pen.Y(deep ? nBarD : 1);
     lay.plotHeight = lay.bottom - lay.top - lay.depthY;
-    int n = graph::categoryCount(data);
-    lay.step = (lay.right - lay.left) / (n + 1);
 
     double range = lay.scaleTop + lay.scaleBottom;
     lay.pixelsPerUnit = range > 0 && std::isfinite(range) ? lay.plotHeight / range : 1;

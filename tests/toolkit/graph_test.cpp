@@ -180,6 +180,20 @@ TEST_F(Graphs, LongTextsGetTheRoomTheyNeedBeforeBeingCut) {
         }
         for (const auto& t : c.whole) EXPECT_NE(std::find(written.begin(), written.end(), t), written.end()) << t;
     }
+    // Labels that one row would cut take turns on two rows, every one of them whole.
+    g->End();
+    rec.clear();
+    std::vector<std::string> labels;
+    for (int i = 0; i < 12; ++i) labels.push_back("PARTY" + std::string(1, char('A' + i)));
+    g->AddSerie(std::vector<double>(12, 1), "S", 255);
+    g->SetYVals(labels);
+    EXPECT_EQ(g->layout(rec, 400, 300).labelRows, 2);
+    g->draw(rec, 400, 300);
+    int whole = 0;
+    for (const auto& op : rec.opsOf("text"))
+        for (const auto& l : labels) whole += op.size() >= l.size() && op.compare(op.size() - l.size(), l.size(), l) == 0;
+    EXPECT_EQ(whole, 12);
+    EXPECT_EQ(g->layout(rec, 2000, 300).labelRows, 1);
 }
 
 TEST_F(Graphs, PieSlicesGoClockwiseFromTheStartInThePaletteOrSeriesColours) {

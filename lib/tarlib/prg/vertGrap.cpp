@@ -42,7 +42,7 @@ bool singleCategory(const TGraph& graph) {
 
 constexpr int kButtonSize = 25;
 constexpr int kComboRowPixels = 4;  // row 0.25 of the bar
-constexpr int kModeWidth = 70, kItemWidth = 125, kComboListHeight = 200;
+constexpr int kModeWidth = 70, kItemWidth = 125, kComboHeight = 21, kComboListHeight = 200;
 
 }  // namespace
 
@@ -79,8 +79,9 @@ void verTGraph::build(VerTGraphArgs& args) {
     aSeries = args.names;
     std::string caption = args.caption.empty() ? kGraphCaption : args.caption;
 
-    int width = std::min(900, std::max(screenWidth() - 80, 400));
-    int height = std::min(560, std::max(screenHeight() - 120, 300));
+    // Wide enough for 35 party captions under their bars on a common screen.
+    int width = std::min(1200, std::max(screenWidth() - 60, 400));
+    int height = std::min(700, std::max(screenHeight() - 100, 300));
     TMdiFrame* frame = args.ownWindow ? nullptr : TMdiFrame::appFrame();
     if (frame) {
         child_ = std::make_unique<TMdiChild>(*frame, MdiChildOptions{.title = caption, .width = width, .height = height});
@@ -179,7 +180,7 @@ void verTGraph::buildBar() {
 
     int modeLeft = bar_->nextLeft() + 6;
     modeBox_ = oWnd->add<TComboBox>(ComboBoxOptions{
-        .rect = Rect{kComboRowPixels, double(modeLeft), kModeWidth, 0},
+        .rect = Rect{kComboRowPixels, double(modeLeft), kModeWidth, kComboHeight},
         .items = {"Series", "Periodos"},
         .onPick =
             [this](TComboBox&, int item) {
@@ -189,7 +190,7 @@ void verTGraph::buildBar() {
         .listHeight = kComboListHeight,
         .font = TFont()});
     itemBox_ = oWnd->add<TComboBox>(ComboBoxOptions{
-        .rect = Rect{kComboRowPixels, double(modeLeft + kModeWidth + 7), kItemWidth, 0},
+        .rect = Rect{kComboRowPixels, double(modeLeft + kModeWidth + 7), kItemWidth, kComboHeight},
         .items = aSeries,
         .onPick = [this](TComboBox& box, int) { viewGraph(box, *graph_); },
         .listHeight = kComboListHeight,
