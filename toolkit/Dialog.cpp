@@ -207,7 +207,13 @@ int TDialog::activate(const ActivateOptions& o) {
             if (active()) shown(*this);
         });
     if (o.modal && o.wait && o.resumable) return runResumable();
-    if (o.modal && o.wait) return w->exec();
+    if (o.modal && o.wait) {
+        // Takes the keyboard once shown, also where no window manager gives it.
+        QTimer::singleShot(0, w, [w] {
+            if (w->isVisible()) w->activateWindow();
+        });
+        return w->exec();
+    }
     w->setModal(o.modal);
     w->show();
     w->raise();

@@ -91,6 +91,8 @@ void TWindow::activate(Show how) {
         default:
             w->show();
     }
+    // The keyboard goes to the window shown, also where no window manager gives it.
+    if (how != Show::Minimized) w->activateWindow();
 }
 
 bool TWindow::end() {

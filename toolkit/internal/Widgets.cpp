@@ -1,6 +1,8 @@
 #include "Widgets.h"
 
+#include <QApplication>
 #include <QCloseEvent>
+#include <QTimer>
 #include <QMetaObject>
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -41,6 +43,22 @@ void DialogWidget::paintEvent(QPaintEvent* e) {
         p.drawImage(0, 0, background);
     }
     QDialog::paintEvent(e);
+}
+
+void DialogWidget::showEvent(QShowEvent* e) {
+    QDialog::showEvent(e);
+    QWidget* active = QApplication::activeWindow();
+    if (active != this) returnTo_ = active;
+}
+
+void DialogWidget::hideEvent(QHideEvent* e) {
+    QDialog::hideEvent(e);
+    if (!returnTo_) return;
+    QTimer::singleShot(0, returnTo_.data(), [w = returnTo_] {
+        QWidget* modal = QApplication::activeModalWidget();
+        if (w && w->isVisible() && (!modal || modal == w)) w->activateWindow();
+    });
+    returnTo_ = nullptr;
 }
 
 void DialogWidget::resizeEvent(QResizeEvent* e) {

@@ -53,6 +53,13 @@ class DialogWidget : public QDialog {
     void mouseDoubleClickEvent(QMouseEvent* e) override;
     void paintEvent(QPaintEvent* e) override;
     void resizeEvent(QResizeEvent* e) override;
+    // The window that had the keyboard when the box was shown gets it back when the box
+    // hides, also where no window manager hands it back.
+    void showEvent(QShowEvent* e) override;
+    void hideEvent(QHideEvent* e) override;
+
+  private:
+    QPointer<QWidget> returnTo_;
 };
 
 class MainWidget : public QMainWindow {
