@@ -14,6 +14,7 @@
 #include "cAbreBro.h"
 #include "mainArchivo.h"
 #include "mainConfig.h"
+#include "electionSetUp.h"
 #include "memoryTables.h"
 #include "wAbreBro.h"
 
@@ -31,9 +32,7 @@ struct Casilla {
 class Conteo : public ::testing::Test {
   protected:
     void SetUp() override {
-        freshMemoryTables();
-        oConfig = std::make_unique<config>();
-        oConfig->New(nullptr);
+        freshElection();
     }
     void TearDown() override {
         abcMasterCierraTodo();

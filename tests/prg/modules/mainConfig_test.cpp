@@ -4,6 +4,7 @@
 
 #include "TableLayer.h"
 #include "mainConfig.h"
+#include "electionSetUp.h"
 #include "memoryTables.h"
 
 namespace {
@@ -11,9 +12,7 @@ namespace {
 class Configuracion : public ::testing::Test {
   protected:
     void SetUp() override {
-        freshMemoryTables();
-        oConfig = std::make_unique<config>();
-        oConfig->New(nullptr);
+        freshElection();
     }
     void TearDown() override {
         DBCLOSEALL();

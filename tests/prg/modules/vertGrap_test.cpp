@@ -10,6 +10,7 @@
 #include "bmpCodec.h"
 #include "mainArchivo.h"
 #include "mainConfig.h"
+#include "electionSetUp.h"
 #include "memoryTables.h"
 #include "vertGrap.h"
 
@@ -147,9 +148,7 @@ TEST_F(GraphWindow, OwnBarImagesComeByName) {
 
 // The results graph of a count: the totals and the seats at the moment it opens.
 TEST(ResultsGraph, ChartsTheVotesAndSeatsOfTheCountWindow) {
-    freshMemoryTables();
-    oConfig = std::make_unique<config>();
-    oConfig->New(nullptr);
+    freshElection();
     ABRIR_CONTEO("P", 1);
     auto* a = static_cast<archivo*>(abcMaster::hWnd()["votos"].controlador);
     ASSERT_NE(a, nullptr);
